@@ -1,0 +1,61 @@
+# Entry points: `make run` opens the editor on the demo world, `make test` runs every test headless.
+# Both install the Debian packages the build needs first, when any is missing.
+
+PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev \
+                 fonts-urw-base35 fonts-liberation
+BENCH_PACKAGES := libbenchmark-dev
+FUZZ_PACKAGES  := clang libclang-rt-14-dev
+
+PRESET ?= default
+BUILD_DIR := build/$(PRESET)
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build test run bench test-sanitize fuzz package install clean
+
+all: build
+
+# Installs what is missing when run as root; otherwise prints the command and stops.
+define ensure_packages
+	@missing=""; for p in $(1); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    export DEBIAN_FRONTEND=noninteractive; \
+	    apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing; \
+	  else \
+	    echo "These Debian packages are missing. Install them with:"; \
+	    echo "  sudo apt-get install -y$$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+endef
+
+deps:
+	$(call ensure_packages,$(PACKAGES))
+
+build: deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) -j $(JOBS)
+
+test: PRESET = default
+test: build
+	ctest --preset default -j $(JOBS)
+
+run: PRESET = default
+run: build
+	cd $(BUILD_DIR)/demo/world && ../../src/app/tirmagor-editor
+
+bench:
+	$(call ensure_packages,$(PACKAGES) $(BENCH_PACKAGES))
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	cd build/bench && ./bench/tirmagor-bench
+
+test-sanitize: PRESET = sanitize
+test-sanitize: build
+	ctest --preset sanitize -j $(JOBS)
+
+clean:
+	rm -rf build

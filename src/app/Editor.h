@@ -1,0 +1,74 @@
+#pragma once
+// The editor's whole state and every event handler of the main window, free of any toolkit.
+// A handler that fails throws world::FileError, which ends it at the failing step; whoever
+// delivers the event (the Qt window, a test) catches it and shows its text in the error box.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "app/Ui.h"
+#include "render/Scene.h"
+#include "world/TMap.h"
+
+namespace app {
+
+class Editor {
+ public:
+  explicit Editor(Ui& ui) : ui_(ui) {}
+
+  // State, under the names the design gives it.
+  world::TMap World;
+  uint8_t PlayerCount = 0;
+  uint8_t LandCount = 0;
+  render::Scene scene;  // pictures, palette, geometry, window surface
+  render::EditingState edit;
+  std::string EpochDir;  // folder of the epoch, with its trailing separator; empty = working dir
+
+  // The start-up sequence; a failing step ends it and shows its error.
+  void FormCreate();
+
+  // Painting.
+  void FormPaint();
+  void RepaintWindow();  // window colour everywhere, then FormPaint
+  // Resizes the window surface (the client area) and repaints it.
+  void ResizeWindowSurface(int width, int height);
+
+  // Menu commands.
+  void N7Click();   // load a map picture
+  void N8Click();   // load a turn
+  void N2Click();   // open an epoch
+  void N1Click();   // load a palette
+  void N9Click();   // save the composed map as a picture
+  void N10Click();  // save the turn
+  void N11Click();  // end the program
+  void N12Click();  // toggle the reference window
+  void FormDblClick();
+
+  // Controls.
+  void SpinEdit1Change();
+  void FormKeyUp();
+  void UpDown1Click();
+
+  // Mouse, in window pixels.
+  void FormMouseMove(int X, int Y);
+  void MouseDOwn(MouseButton button, int X, int Y);
+  void Image1MouseUp(MouseButton button, int X, int Y);
+  // Wheel scrolling in whole cells; positive steps move the view right / down over the map.
+  void ScrollByCells(int columns, int rows);
+
+  // The path of a year's turn file in the current epoch.
+  std::filesystem::path YearFilePath(int32_t year) const;
+
+  // Geometry of the main window's controls that the drawing depends on.
+  static constexpr int UpDownLeft = 264;
+  static constexpr int UpDownWidth = 17;
+
+ private:
+  void DrawCurrentUnit(uint8_t x, uint8_t y);
+  void ReadTurn(const std::filesystem::path& path);
+
+  Ui& ui_;
+};
+
+}  // namespace app
