@@ -67,6 +67,11 @@ class Editor {
  private:
   void DrawCurrentUnit(uint8_t x, uint8_t y);
   void ReadTurn(const std::filesystem::path& path);
+  bool InMapZone(int X, int Y) const;
+  void PickUp(int X, int Y);
+  void Place(int X, int Y);
+  // Entry CurrentUnit of CurrentPlayer when it is one of the player's units 1..count.
+  world::TUnit* CurrentUnitEntry();
 
   Ui& ui_;
 };

@@ -1,0 +1,289 @@
+#include "app/Editor.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "render/Geometry.h"
+#include "render/Markers.h"
+#include "render/Painting.h"
+#include "world/Cp1251.h"
+#include "world/LandFile.h"
+#include "world/Palette.h"
+#include "world/TurnFile.h"
+
+namespace app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool FileExists(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+std::string YearName(int32_t year, const char* extension) {
+  return "Год" + std::to_string(year) + extension;
+}
+
+}  // namespace
+
+void Editor::FormCreate() {
+  render::Scene& s = scene;
+  edit.Holding = false;
+  PlayerCount = 27;
+  EpochDir.clear();
+  s.ViewLeft = 2;
+  s.ViewTop = 30;
+  s.CellSize = 20;
+  edit.CurrentPlayer = 1;
+  edit.SelectedKind = 0;
+  s.MarkerBitmap = render::Surface();
+  s.MarkerBitmap.SetSize(s.CellSize, s.CellSize);
+  s.CleanMap = render::Surface();
+  s.IconSheet = render::Surface();
+  s.ComposedMap = render::Surface();
+  s.MineSheet = render::Surface();
+  world::ReadLandFile(World, LandCount, "orv.dat");
+  s.CleanMap.LoadBmp("map.bmp");
+  s.ComposedMap.LoadBmp("map.bmp");
+  s.OriginX = s.ViewLeft;
+  s.OriginY = s.ViewTop;
+  world::DefaultPalette(s.Palette);
+  s.IconSheet.LoadBmp("osnova.bmp");
+  s.MineSheet.LoadBmp("rudnici.bmp");
+  render::BuildMaskSheet(s);
+  s.KindStripLeft = UpDownLeft + UpDownWidth;
+  s.ColorStripLeft = s.KindStripLeft + s.IconSheet.Width() + 4 * s.CellSize;
+  s.MarkerBitmap.TransparentColor = s.IconSheet.PixelAt(1, 1);
+  s.MarkerBitmap.Transparent = true;
+  ui_.SetUpDown(world::MaxPlayers, PlayerCount);
+  ui_.SetPlayersField(std::to_string(PlayerCount));
+}
+
+void Editor::FormPaint() {
+  render::FormPaint(scene, PlayerCount);
+  ui_.WindowSurfaceChanged();
+}
+
+void Editor::RepaintWindow() {
+  render::RepaintWindow(scene, PlayerCount);
+  ui_.WindowSurfaceChanged();
+}
+
+void Editor::ResizeWindowSurface(int width, int height) {
+  scene.Window.SetSize(width, height);
+  RepaintWindow();
+}
+
+void Editor::ReadTurn(const fs::path& path) {
+  render::ReadTurnFileAndDraw(scene, World, PlayerCount, edit, path);
+}
+
+void Editor::DrawCurrentUnit(uint8_t x, uint8_t y) {
+  render::DrawCurrentUnit(scene, World, edit, x, y);
+}
+
+fs::path Editor::YearFilePath(int32_t year) const {
+  // The epoch folder already ends with its separator, so the name is appended as it is.
+  return fs::path(EpochDir + YearName(year, ".tvk"));
+}
+
+void Editor::N7Click() {
+  if (auto path = ui_.ChooseFile({"Открыть файл с картой земель", "Карта|*.bmp", std::nullopt})) {
+    scene.ComposedMap.LoadBmp(*path);
+    scene.OriginX = scene.ViewLeft;
+    scene.OriginY = scene.ViewTop;
+  }
+  RepaintWindow();
+}
+
+void Editor::N8Click() {
+  if (auto path = ui_.ChooseFile({"Открыть файл с записью хода", "Файл хода|*.tvk", std::nullopt}))
+    ReadTurn(*path);
+  ui_.SetPlayersField(std::to_string(PlayerCount));
+  FormPaint();
+}
+
+void Editor::N2Click() {
+  if (auto path = ui_.ChooseFile({"Открыть эпоху...", "Файл пришествия |*.tvk", "Год0.tvk"})) {
+    if (FileExists(*path)) {
+      std::string folder = path->parent_path().string();
+      if (folder.empty() || folder.back() != '/') folder += '/';
+      EpochDir = folder;
+    }
+  }
+  FormPaint();
+}
+
+void Editor::N1Click() {
+  if (auto path = ui_.ChooseFile({"Загрузить файл с палитрой...", "Файл палитры|*.pal", "palitr.pal"})) {
+    if (FileExists(*path)) world::ReadPaletteFile(scene.Palette, *path);
+  }
+}
+
+void Editor::N9Click() {
+  World.Year = ui_.YearFieldValue();
+  if (auto path = ui_.ChooseFile({"Сохранить ход в файл картинки", "Карта|*.bmp", YearName(World.Year, ".bmp")}))
+    scene.ComposedMap.SaveBmp(*path);
+}
+
+void Editor::N10Click() {
+  World.Year = ui_.YearFieldValue();
+  if (auto path = ui_.ChooseFile({"Сохранить ход в файл данных", "Файл хода|*.tvk", YearName(World.Year, ".tvk")}))
+    world::WriteTurnFile(World, PlayerCount, *path);
+}
+
+void Editor::N11Click() { ui_.CloseMainWindow(); }
+
+void Editor::N12Click() { ui_.ToggleReferenceWindow(); }
+
+void Editor::FormDblClick() { ui_.ToggleReferenceWindow(); }
+
+void Editor::SpinEdit1Change() {
+  World.Year = ui_.YearFieldValue();
+  fs::path path = YearFilePath(World.Year);
+  if (!FileExists(path)) return;
+  ReadTurn(path);
+  ui_.SetPlayersField(std::to_string(PlayerCount));
+  FormPaint();
+}
+
+void Editor::FormKeyUp() {
+  // The field keeps its value within its range, so at the top nothing changes.
+  ui_.SetYearFieldValue(ui_.YearFieldValue() + 1);
+}
+
+void Editor::UpDown1Click() {
+  PlayerCount = uint8_t(std::clamp(ui_.UpDownPosition(), 2, world::MaxPlayers));
+  ui_.SetPlayersField(std::to_string(PlayerCount));
+  render::PaintColorStrip(scene, PlayerCount);
+  ui_.WindowSurfaceChanged();
+}
+
+void Editor::FormMouseMove(int X, int Y) {
+  render::Cell cell = render::PixelToCell(scene, X, Y);
+  ui_.SetStatusPanel(0, "(" + std::to_string(cell.x) + "-" + std::to_string(cell.y) + ")");
+  // Outside the grid there is no cell to read: the panels show what a cell without land shows.
+  world::TCell here;
+  if (world::IsOnMap(cell.x, cell.y)) here = World.cells[cell.x][cell.y];
+  if (here.land >= 1 && here.land <= LandCount) {
+    const world::zemla& land = World.lands[here.land];
+    ui_.SetStatusPanel(1, world::Cp1251ToUtf8(land.name));
+    ui_.SetStatusPanel(2, "доход " + std::to_string(land.income) + " монет");
+  } else {
+    ui_.SetStatusPanel(1, "");
+    ui_.SetStatusPanel(2, "0");
+  }
+  if (here.mine >= 1 && here.mine <= world::MineKindCount)
+    ui_.SetStatusPanel(3, std::string(world::MineNames[here.mine]) + " рудник");
+  else
+    ui_.SetStatusPanel(3, "");
+}
+
+bool Editor::InMapZone(int X, int Y) const { return X > scene.ViewLeft && Y > scene.ViewTop; }
+
+world::TUnit* Editor::CurrentUnitEntry() {
+  if (edit.CurrentPlayer < 1 || edit.CurrentPlayer > world::MaxPlayers) return nullptr;
+  world::TPlayer& player = World.players[edit.CurrentPlayer];
+  if (edit.CurrentUnit < 1 || edit.CurrentUnit > std::min<int>(player.count, world::MaxUnits)) return nullptr;
+  return &player.units[edit.CurrentUnit];
+}
+
+void Editor::PickUp(int X, int Y) {
+  render::Cell cell = render::PixelToCell(scene, X, Y);
+  const world::TUnit* candidate = nullptr;
+  for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p) {
+    const world::TPlayer& player = World.players[p];
+    for (int u = 1; u <= std::min<int>(player.count, world::MaxUnits); ++u) {
+      const world::TUnit& unit = player.units[u];
+      if (unit.x != cell.x || unit.y != cell.y) continue;
+      if (candidate && unit.kind >= candidate->kind) continue;
+      candidate = &unit;
+      edit.Holding = true;
+      edit.CurrentPlayer = uint8_t(p);
+      edit.CurrentUnit = uint8_t(u);
+    }
+  }
+  if (!candidate || candidate->kind == 0) return;
+  world::TUnit& unit = World.players[edit.CurrentPlayer].units[edit.CurrentUnit];
+  unit.x = 0;
+  unit.y = 0;
+  render::Restoreklet(scene, World, PlayerCount, edit, cell.x, cell.y);
+  render::Lmdraw(scene, edit, unit.kind, edit.CurrentPlayer);
+}
+
+void Editor::Place(int X, int Y) {
+  if (edit.SelectedKind == 0) return;
+  render::Cell cell = render::PixelToCell(scene, X, Y);
+  edit.Holding = false;
+  if (edit.CurrentPlayer < 1 || edit.CurrentPlayer > world::MaxPlayers) return;
+  world::TPlayer& player = World.players[edit.CurrentPlayer];
+  // A full unit table takes no more units: the press only ends the choice.
+  if (player.count >= world::MaxUnits) return;
+  ++player.count;
+  player.units[player.count] = {cell.x, cell.y, edit.SelectedKind};
+  edit.CurrentUnit = player.count;
+  DrawCurrentUnit(cell.x, cell.y);
+}
+
+void Editor::MouseDOwn(MouseButton, int X, int Y) {
+  render::Scene& s = scene;
+  if (InMapZone(X, Y)) {
+    if (edit.Holding)
+      Place(X, Y);
+    else
+      PickUp(X, Y);
+  } else if (X > s.KindStripLeft && X < s.ColorStripLeft) {
+    edit.SelectedKind = uint8_t((X - s.KindStripLeft) / s.CellSize + 1);
+    render::Lmdraw(s, edit, edit.SelectedKind, edit.CurrentPlayer);
+  } else if (X > s.ColorStripLeft && X < s.ColorStripLeft + s.CellSize * PlayerCount) {
+    edit.CurrentPlayer = uint8_t((X - s.ColorStripLeft) / s.CellSize + 1);
+    render::Lmdraw(s, edit, edit.SelectedKind, edit.CurrentPlayer);
+  } else {
+    return;
+  }
+  ui_.WindowSurfaceChanged();
+}
+
+void Editor::Image1MouseUp(MouseButton button, int X, int Y) {
+  if (!InMapZone(X, Y) || !edit.Holding) return;
+  edit.Holding = false;
+  // Only a real entry of the player's list is moved or deleted.
+  world::TUnit* unit = CurrentUnitEntry();
+  if (!unit) return;
+  if (button == MouseButton::Left) {
+    render::Cell cell = render::PixelToCell(scene, X, Y);
+    DrawCurrentUnit(cell.x, cell.y);
+    unit->x = cell.x;
+    unit->y = cell.y;
+  } else {
+    world::TPlayer& player = World.players[edit.CurrentPlayer];
+    *unit = player.units[player.count];
+    --player.count;
+  }
+  ui_.WindowSurfaceChanged();
+}
+
+void Editor::ScrollByCells(int columns, int rows) {
+  render::Scene& s = scene;
+  if (s.CellSize <= 0) return;
+  // The view ends where the window does when the window is narrower than the view.
+  int viewRight = s.Window.Width() > 0 ? std::min(s.ViewRight, s.Window.Width()) : s.ViewRight;
+  int viewBottom = s.Window.Height() > 0 ? std::min(s.ViewBottom, s.Window.Height()) : s.ViewBottom;
+  auto scrolled = [&](int origin, int viewStart, int viewEnd, int mapSize, int steps) {
+    int hiddenPixels = std::max(0, mapSize - (viewEnd - viewStart));
+    int maxSteps = (hiddenPixels + s.CellSize - 1) / s.CellSize;
+    int current = (viewStart - origin) / s.CellSize;
+    int next = std::clamp(current + steps, 0, maxSteps);
+    return viewStart - next * s.CellSize;
+  };
+  int originX = scrolled(s.OriginX, s.ViewLeft, viewRight, s.ComposedMap.Width(), columns);
+  int originY = scrolled(s.OriginY, s.ViewTop, viewBottom, s.ComposedMap.Height(), rows);
+  if (originX == s.OriginX && originY == s.OriginY) return;
+  s.OriginX = originX;
+  s.OriginY = originY;
+  FormPaint();
+}
+
+}  // namespace app
