@@ -1,6 +1,7 @@
 #pragma once
 // The one kind of error that file operations raise: it carries the text the user is shown.
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,9 @@ class FileError : public std::runtime_error {
   static FileError Io(int code);
   // The input/output error for a failed open/create/write: errno mapped to the codes above.
   static FileError FromErrno(int err);
+  // The same for an operation on `path`: a missing file whose folder is missing too is
+  // "Invalid filename" rather than "File not found".
+  static FileError FromErrno(int err, const std::filesystem::path& path);
 
   static std::string IoText(int code);
   int code() const { return code_; }

@@ -19,6 +19,8 @@ class TextReader {
 
   // True at the end of the data or at a Ctrl+Z byte.
   bool AtEnd() const;
+  // True when nothing but bytes of code 32 or less stands before the end.
+  bool OnlyBlanksRemain() const;
   // The rest of the current line, without its line end; moves to the next line.
   std::string ReadLine();
   // Moves past the end of the current line.
@@ -31,6 +33,10 @@ class TextReader {
 
  private:
   TextReader() = default;
+  void SetData(std::string bytes);
+  // Moves past the end of the current line; returns where the line's text stops.
+  size_t PassLine();
+
   std::string data_;
   size_t pos_ = 0;
   size_t end_ = 0;  // first Ctrl+Z, or the size
