@@ -1,0 +1,59 @@
+#include "render/Painting.h"
+
+#include <algorithm>
+
+#include "world/TMap.h"
+
+namespace render {
+
+void FormPaint(Scene& scene, uint8_t PlayerCount) {
+  Surface& window = scene.Window;
+  window.Mode = CopyMode::SrcCopy;
+  const int viewWidth = scene.ViewRight - scene.ViewLeft;
+  const int viewHeight = scene.ViewBottom - scene.ViewTop;
+  const int mapLeft = scene.ViewLeft - scene.OriginX, mapTop = scene.ViewTop - scene.OriginY;
+  window.CopyArea({scene.ViewLeft, scene.ViewTop, scene.ViewRight, scene.ViewBottom},
+                  scene.ComposedMap, {mapLeft, mapTop, mapLeft + viewWidth, mapTop + viewHeight});
+
+  window.DrawSurface(scene.KindStripLeft, 0, scene.IconSheet);
+  window.DrawSurface(scene.KindStripLeft + scene.IconSheet.Width(), 0, scene.MineSheet);
+  PaintColorStrip(scene, PlayerCount);
+
+  // From here on the window's pen is the window colour, which frames the colour strip's cells
+  // in later calls of PaintColorStrip.
+  window.BrushColor = scene.WindowColor;
+  window.PenColor = scene.WindowColor;
+  window.DrawRectangle(scene.ComposedMap.Width() + scene.OriginX, scene.ViewTop, scene.ViewRight,
+                       scene.ViewBottom);
+  window.DrawRectangle(scene.ViewLeft, scene.ComposedMap.Height() + scene.OriginY, scene.ViewRight,
+                       scene.ViewBottom);
+}
+
+void PaintColorStrip(Scene& scene, uint8_t PlayerCount) {
+  Surface& window = scene.Window;
+  const int left = scene.ColorStripLeft, cell = scene.CellSize;
+  window.BrushColor = scene.WindowColor;
+  window.DrawRectangle(left, 0, left + world::MaxPlayers * cell, cell);
+  const int players = std::min<int>(PlayerCount, world::MaxPlayers);
+  for (int p = 1; p <= players; ++p) {
+    window.BrushColor = scene.Palette[p];
+    window.DrawRectangle(left + (p - 1) * cell, 0, left + p * cell, cell);
+  }
+}
+
+void RepaintWindow(Scene& scene, uint8_t PlayerCount) {
+  scene.Window.Fill(scene.WindowColor);
+  FormPaint(scene, PlayerCount);
+}
+
+void ScrollBar1Change(Scene& scene, uint8_t PlayerCount, int position) {
+  scene.OriginX = scene.ViewLeft - position * scene.CellSize;
+  FormPaint(scene, PlayerCount);
+}
+
+void ScrollBar2Change(Scene& scene, uint8_t PlayerCount, int position) {
+  scene.OriginY = scene.ViewTop - position * scene.CellSize;
+  FormPaint(scene, PlayerCount);
+}
+
+}  // namespace render
