@@ -33,7 +33,8 @@ FileError FileError::FromErrno(int err) {
     case EISDIR: return Io(IoAccessDenied);
     case ENOSPC:
     case EDQUOT: return Io(IoDiskFull);
-    default: return Io(err);
+    // Spelt out rather than looked up: Linux numbers such as EIO (5) coincide with game codes.
+    default: return FileError("I/O error " + std::to_string(err), err);
   }
 }
 

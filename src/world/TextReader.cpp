@@ -24,6 +24,8 @@ int HexDigitValue(char c) {
   return -1;
 }
 
+}  // namespace
+
 std::string ReadWholeFile(const std::filesystem::path& fileName) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError::FromErrno(errno, fileName);
@@ -43,8 +45,6 @@ std::string ReadWholeFile(const std::filesystem::path& fileName) {
   ::close(fd);
   return data;
 }
-
-}  // namespace
 
 TextReader::TextReader(const std::filesystem::path& fileName) { SetData(ReadWholeFile(fileName)); }
 

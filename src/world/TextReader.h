@@ -43,6 +43,9 @@ class TextReader {
   int line_ = 1;
 };
 
+// The bytes of a whole file; throws FileError::FromErrno when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& fileName);
+
 // Parses a whole token as an integer: optional sign, decimal digits or "$" and hex digits,
 // within the 32-bit signed range. Returns false for anything else.
 bool ParseInteger(std::string_view token, int32_t& value);

@@ -1,0 +1,29 @@
+#include "tool/Commands.h"
+#include "tool/Json.h"
+#include "world/FileError.h"
+#include "world/Palette.h"
+
+namespace tool {
+
+int PaletteCommand(const Arguments& args) {
+  world::TPalette Palette{};
+  world::DefaultPalette(Palette);
+  std::optional<std::string> error;
+  try {
+    world::ReadPaletteFile(Palette, args[0]);
+  } catch (const world::FileError& e) {
+    error = e.what();
+  }
+  JsonArray colours;
+  for (int p = 1; p <= world::MaxPlayers; ++p)
+    colours.Add(JsonArray()
+                    .Add(world::RedOf(Palette[p]))
+                    .Add(world::GreenOf(Palette[p]))
+                    .Add(world::BlueOf(Palette[p]))
+                    .str());
+  JsonObject json;
+  json.Add("palette", colours.str());
+  return PrintResult(json, error);
+}
+
+}  // namespace tool

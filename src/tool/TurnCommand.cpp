@@ -1,0 +1,43 @@
+#include <memory>
+
+#include "tool/Commands.h"
+#include "tool/Json.h"
+#include "world/FileError.h"
+#include "world/TurnFile.h"
+
+namespace tool {
+namespace {
+
+std::string PlayerJson(const world::TPlayer& player) {
+  JsonArray units;
+  for (int u = 1; u <= player.count; ++u) {
+    const world::TUnit& unit = player.units[u];
+    units.Add(JsonArray().Add(unit.x).Add(unit.y).Add(unit.kind).str());
+  }
+  return JsonObject()
+      .Add("name", JsonCp1251String(player.name))
+      .Add("num1", player.num1)
+      .Add("num2", player.num2)
+      .Add("units", units.str())
+      .str();
+}
+
+}  // namespace
+
+int TurnCommand(const Arguments& args) {
+  auto World = std::make_unique<world::TMap>();
+  uint8_t PlayerCount = 0;
+  std::optional<std::string> error;
+  try {
+    world::ReadTurnFile(*World, PlayerCount, args[0]);
+  } catch (const world::FileError& e) {
+    error = e.what();
+  }
+  JsonArray players;
+  for (int p = 1; p <= PlayerCount; ++p) players.Add(PlayerJson(World->players[p]));
+  JsonObject json;
+  json.Add("year", World->Year).Add("playerCount", PlayerCount).Add("players", players.str());
+  return PrintResult(json, error);
+}
+
+}  // namespace tool
