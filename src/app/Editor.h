@@ -24,6 +24,8 @@ class Editor {
   render::Scene scene;  // pictures, palette, geometry, window surface
   render::EditingState edit;
   std::string EpochDir;  // folder of the epoch, with its trailing separator; empty = working dir
+  // Where start-up finds its files; empty = the working directory, by bare name.
+  std::filesystem::path StartupDir;
 
   // The start-up sequence; a failing step ends it and shows its error.
   void FormCreate();
