@@ -2,6 +2,7 @@
 
 #include "tool/Commands.h"
 #include "tool/FileCheck.h"
+#include "world/Cp1251.h"
 #include "world/FileError.h"
 #include "world/TextReader.h"
 
@@ -26,7 +27,8 @@ int CheckCommand(const Arguments& args) {
       continue;
     }
     for (const Problem& problem : problems)
-      std::cout << file << ":" << problem.line << ": " << problem.message << "\n";
+      std::cout << file << ":" << problem.line << ": " << world::Cp1251ToUtf8(problem.message)
+                << "\n";
     if (problems.empty())
       std::cout << file << ": ok\n";
     else

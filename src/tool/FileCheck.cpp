@@ -238,12 +238,15 @@ void CheckLand(const std::vector<std::string>& lines, Problems& problems) {
       problems.push_back({lineCount, "file ends inside a land block"});
       return;
     }
-    const int incomeLine = n + 2;
-    if (IsBlankLine(line(incomeLine)))
+    // Like the integer reading, an empty income line takes its number from the next line.
+    int incomeLine = n + 2;
+    if (IsBlankLine(line(incomeLine))) {
       problems.push_back({incomeLine, "empty income line"});
-    else
-      CheckNumbers(line(incomeLine), 1, "missing income", incomeLine, problems);
-    n += 3;
+      while (incomeLine <= lineCount && IsBlankLine(line(incomeLine))) ++incomeLine;
+      if (incomeLine > lineCount) return;
+    }
+    CheckNumbers(line(incomeLine), 1, "missing income", incomeLine, problems);
+    n = incomeLine + 1;
   }
 }
 

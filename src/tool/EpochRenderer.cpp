@@ -1,0 +1,65 @@
+#include "tool/EpochRenderer.h"
+
+#include <QImage>
+#include <QString>
+
+#include "world/FileError.h"
+
+namespace tool {
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path> EpochRenderer::HeadlessUi::ChooseFile(const app::FileDialogRequest&) {
+  if (answers.empty()) return std::nullopt;
+  fs::path answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+EpochRenderer::EpochRenderer(const fs::path& startupDir, const std::optional<fs::path>& palette) {
+  editor_.StartupDir = startupDir;
+  editor_.FormCreate();
+  if (palette) {
+    // The editor skips a palette that does not exist without a word; asked for by name, it is an error.
+    std::error_code ec;
+    if (!fs::is_regular_file(*palette, ec)) throw world::FileError::Io(world::IoFileNotFound);
+    RunDialogCommand(&app::Editor::N1Click, *palette);
+  }
+}
+
+void EpochRenderer::RunDialogCommand(void (app::Editor::*command)(), const fs::path& answer) {
+  ui_.answers.assign(1, answer);
+  (editor_.*command)();
+}
+
+void EpochRenderer::Render(const fs::path& turn, const fs::path& picture) {
+  RunDialogCommand(&app::Editor::N8Click, turn);
+  ui_.year = editor_.World.Year;
+  std::string extension = picture.extension().string();
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".png")
+    SavePng(editor_.scene.ComposedMap, picture);
+  else
+    RunDialogCommand(&app::Editor::N9Click, picture);
+}
+
+void SavePng(const render::Surface& surface, const fs::path& path) {
+  // Pixels are 0x00BBGGRR, which in memory is R, G, B, X: Qt's RGBX8888 without a copy.
+  QImage image(reinterpret_cast<const uchar*>(surface.Row(0)), surface.Width(), surface.Height(),
+               surface.Width() * 4, QImage::Format_RGBX8888);
+  QImage opaque = image.convertToFormat(QImage::Format_RGB888);
+  fs::path temporary = path;
+  temporary += ".part";
+  if (surface.Width() == 0 || !opaque.save(QString::fromStdString(temporary.string()), "PNG")) {
+    fs::remove(temporary);
+    throw world::FileError("Cannot create file " + path.string());
+  }
+  std::error_code ec;
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    fs::remove(temporary, ec);
+    throw world::FileError("Cannot create file " + path.string());
+  }
+}
+
+}  // namespace tool

@@ -1,0 +1,94 @@
+// tirmagor-tool render: the picture "Сохранить как картинку" would write for each turn.
+
+#include <iostream>
+#include <optional>
+
+#include "tool/Commands.h"
+#include "tool/EpochRenderer.h"
+#include "world/FileError.h"
+
+namespace tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kRenderUsage =
+    "Usage: tirmagor-tool render [--dir DIR] [--palette FILE.pal] [-o OUT] [--format bmp|png] TURN.tvk...\n";
+
+struct RenderRequest {
+  fs::path startupDir;
+  std::optional<fs::path> palette;
+  std::optional<fs::path> output;
+  std::optional<std::string> format;
+  std::vector<fs::path> turns;
+};
+
+std::optional<RenderRequest> ParseRequest(const Arguments& args) {
+  RenderRequest request;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool hasValue = i + 1 < args.size();
+    if (arg == "--dir" && hasValue) {
+      request.startupDir = args[++i];
+    } else if (arg == "--palette" && hasValue) {
+      request.palette = args[++i];
+    } else if (arg == "-o" && hasValue) {
+      request.output = args[++i];
+    } else if (arg == "--format" && hasValue && (args[i + 1] == "bmp" || args[i + 1] == "png")) {
+      request.format = args[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      return std::nullopt;
+    } else {
+      request.turns.emplace_back(arg);
+    }
+  }
+  if (request.turns.empty()) return std::nullopt;
+  return request;
+}
+
+// One turn with -o FILE writes that file; otherwise each picture is named like its turn, in the
+// folder -o names (created when missing) or in the working directory.
+std::vector<fs::path> PictureNames(const RenderRequest& request) {
+  const std::string extension = "." + request.format.value_or("bmp");
+  std::error_code ec;
+  bool intoFolder = request.turns.size() > 1 || !request.output || fs::is_directory(*request.output, ec);
+  if (!intoFolder) return {*request.output};
+  fs::path folder = request.output.value_or(fs::path());
+  if (!folder.empty()) fs::create_directories(folder, ec);
+  std::vector<fs::path> names;
+  for (const fs::path& turn : request.turns) names.push_back(folder / turn.stem().concat(extension));
+  return names;
+}
+
+}  // namespace
+
+int RenderCommand(const Arguments& args) {
+  std::optional<RenderRequest> request = ParseRequest(args);
+  if (!request) {
+    std::cerr << kRenderUsage;
+    return ExitUsage;
+  }
+  std::optional<EpochRenderer> renderer;
+  try {
+    renderer.emplace(request->startupDir, request->palette);
+  } catch (const world::FileError& e) {
+    std::cerr << e.what() << "\n";
+    return ExitFailed;
+  }
+  const std::vector<fs::path> pictures = PictureNames(*request);
+  int status = ExitOk;
+  for (size_t i = 0; i < request->turns.size(); ++i) {
+    try {
+      renderer->Render(request->turns[i], pictures[i]);
+      std::cout << pictures[i].string() << "\n";
+    } catch (const world::FileError& e) {
+      if (request->turns.size() > 1) std::cerr << request->turns[i].string() << ": ";
+      std::cerr << e.what() << "\n";
+      status = ExitFailed;
+    }
+  }
+  return status;
+}
+
+}  // namespace tool

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "JsonValue.h"
+#include "world/TestFiles.h"
+#include "world/TurnFile.h"
+
+using testing_files::Cp;
+using testing_files::Lines;
+using testing_files::ReadBytes;
+using testing_files::TempDir;
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class Tool : public testing::Test {
+ protected:
+  // Runs the tool in the scratch folder with the given argument text.
+  ToolRun RunTool(const std::string& arguments) {
+    const std::string command = "cd '" + dir.path().string() + "' && '" TIRMAGOR_TOOL "' " +
+                                arguments + " >.out 2>.err";
+    const int raw = std::system(command.c_str());
+    ToolRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadBytes(dir / ".out");
+    run.err = ReadBytes(dir / ".err");
+    std::filesystem::remove(dir / ".out");
+    std::filesystem::remove(dir / ".err");
+    return run;
+  }
+
+  TempDir dir;
+};
+
+std::string Legend() { return world::TurnLegendLine; }
+
+// The example player of the turn file's description: dragons at (12, 7) and (13, 7) and a
+// fortress at (40, 33).
+std::string ExampleTurn() {
+  return Lines({Legend(), "17", "Player", Cp("Иван"), "5 12", Cp("К 40 33,"), Cp("д 12 7,13 7,"),
+                "END"});
+}
+
+}  // namespace
+
+TEST_F(Tool, UsageErrorsExitWithTwo) {
+  ToolRun run = RunTool("");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("Usage: tirmagor-tool"), std::string::npos);
+  EXPECT_EQ(run.out, "");
+
+  run = RunTool("--help");
+  EXPECT_EQ(run.status, 0);
+  for (const char* command : {"land FILE", "turn FILE", "palette FILE", "rewrite IN OUT",
+                              "check FILE"})
+    EXPECT_NE(run.out.find(command), std::string::npos) << command;
+
+  EXPECT_EQ(RunTool("draw x.tvk").status, 2);
+  EXPECT_EQ(RunTool("turn").status, 2);
+  EXPECT_EQ(RunTool("turn a.tvk b.tvk").status, 2);
+  EXPECT_EQ(RunTool("rewrite a.tvk").status, 2);
+  EXPECT_EQ(RunTool("check").status, 2);
+  dir.Write("ok.pal", "1 2 3\r\n");
+  run = RunTool("check ok.pal notes.txt");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("notes.txt"), std::string::npos);
+}
+
+TEST_F(Tool, TurnPrintsYearPlayersAndUnits) {
+  dir.Write("example.tvk", ExampleTurn());
+  ToolRun run = RunTool("turn example.tvk");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "{\"year\": 17, \"playerCount\": 1, \"players\": [{\"name\": \"Иван\", \"num1\": 5, "
+            "\"num2\": 12, \"units\": [[40, 33, 11], [12, 7, 8], [13, 7, 8]]}]}\n");
+
+  dir.Write("names.tvk", Lines({Legend(), "-3", "Player", "a\"b\\c\x01\nd", "0 0", "Player",
+                                Cp("Ёж"), "1 1", "END"}));
+  run = RunTool("turn names.tvk");
+  EXPECT_EQ(run.status, 0);
+  const JsonValue json = ParseJson(run.out);
+  EXPECT_EQ(json["year"].Int(), -3);
+  EXPECT_EQ(json["players"][0]["name"].string, "a\"b\\c\x01\nd");
+  EXPECT_EQ(json["players"][1]["name"].string, "Ёж");
+  EXPECT_EQ(json["players"][1]["units"].array.size(), 0u);
+  EXPECT_NE(run.out.find("\\u0001\\u000Ad"), std::string::npos);
+}
+
+TEST_F(Tool, AFailedReadPrintsItsErrorAndWhatTheReadLeft) {
+  ToolRun run = RunTool("turn missing.tvk");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "File not found\n");
+  EXPECT_EQ(run.out,
+            "{\"year\": 0, \"playerCount\": 0, \"players\": [], \"error\": \"File not found\"}\n");
+
+  std::string tooMany = Lines({Legend(), "1"});
+  for (int p = 1; p <= 28; ++p) tooMany += Lines({"Player", "P", "0 0"});
+  dir.Write("many.tvk", tooMany + Lines({"END"}));
+  run = RunTool("turn many.tvk");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Too many players (line 85)\n");
+  EXPECT_EQ(ParseJson(run.out)["playerCount"].Int(), 0);
+
+  dir.Write("bad.pal", Lines({"10 20 30", "1 2 x"}));
+  run = RunTool("palette bad.pal");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Invalid numeric input\n");
+  const JsonValue palette = ParseJson(run.out);
+  EXPECT_EQ(palette["error"].string, "Invalid numeric input");
+  EXPECT_EQ(palette["palette"][0][1].Int(), 20);
+  EXPECT_EQ(palette["palette"][1][0].Int(), 128);  // player 2 keeps its default
+
+  run = RunTool("land no-folder/orv.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Invalid filename\n");
+  EXPECT_EQ(ParseJson(run.out)["landCount"].Int(), 0);
+}
+
+TEST_F(Tool, LandPrintsGridMinesAndNamedLands) {
+  dir.Write("orv.dat", Lines({"", "", "2", "", Cp("АБ"), " x", "1:3 1,", "", "", "4:110 76", "",
+                              Cp("А"), Cp("Арния"), "12", "B", "", "0", "C", "Cee", "oops"}));
+  const ToolRun run = RunTool("land orv.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Invalid numeric input\n");
+  const JsonValue json = ParseJson(run.out);
+  EXPECT_EQ(json["landCount"].Int(), 0);
+  ASSERT_EQ(json["land"].array.size(), 76u);
+  ASSERT_EQ(json["land"][0].array.size(), 110u);
+  EXPECT_EQ(json["land"][0][0].Int(), 0xC0);
+  EXPECT_EQ(json["land"][0][1].Int(), 0xC1);
+  EXPECT_EQ(json["land"][0][2].Int(), 0);
+  EXPECT_EQ(json["land"][1][0].Int(), 32);
+  EXPECT_EQ(json["land"][1][1].Int(), 'x');
+  EXPECT_EQ(json["mine"][0][2].Int(), 1);
+  EXPECT_EQ(json["mine"][75][109].Int(), 4);
+  EXPECT_EQ(json["mine"][0][0].Int(), 0);
+  // Land B has neither name nor income; C's name was read before its income failed.
+  const std::string lands = run.out.substr(run.out.find("\"lands\""));
+  EXPECT_EQ(lands,
+            "\"lands\": [{\"index\": 67, \"name\": \"Cee\", \"income\": 0}, {\"index\": 192, "
+            "\"name\": \"Арния\", \"income\": 12}], \"error\": \"Invalid numeric input\"}\n");
+}
+
+TEST_F(Tool, PalettePrintsAllColours) {
+  dir.Write("palitr.pal", Lines({"300 -1 7", "0 0 0"}));
+  const ToolRun run = RunTool("palette palitr.pal");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.substr(0, 44), "{\"palette\": [[44, 255, 7], [0, 0, 0], [255, ");
+  const JsonValue json = ParseJson(run.out);
+  ASSERT_EQ(json["palette"].array.size(), 27u);
+  EXPECT_EQ(json["palette"][7][1].Int(), 104);
+  EXPECT_EQ(json["palette"][26][2].Int(), 255);
+  EXPECT_FALSE(json.Has("error"));
+}
+
+TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
+  dir.Write("example.tvk", ExampleTurn());
+  EXPECT_EQ(RunTool("rewrite example.tvk copy.tvk").status, 0);
+  EXPECT_EQ(ReadBytes(dir / "copy.tvk"), ExampleTurn());
+
+  // Hand-written input comes out in the written form, units sorted by kind.
+  dir.Write("hand.tvk", Lines({"legend?", "  1203", "x", "Ann", "300 2", Cp("г 1 2,3 4"),
+                               "M 5 6,", Cp("г 7 8,"), "END", "", ""}));
+  EXPECT_EQ(RunTool("rewrite hand.tvk out.tvk").status, 0);
+  EXPECT_EQ(ReadBytes(dir / "out.tvk"),
+            Lines({Legend(), "1203", "Player", "Ann", "44 2", "M 5 6,", Cp("г 1 2,3 4,7 8,"),
+                   "END"}));
+
+  ToolRun run = RunTool("rewrite missing.tvk never.tvk");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "File not found\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "never.tvk"));
+
+  run = RunTool("rewrite example.tvk no-folder/x.tvk");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Invalid filename\n");
+}
+
+TEST_F(Tool, CheckFindsEachTurnFileProblemOnItsLine) {
+  dir.Write("clean.TVK", ExampleTurn());
+  std::string many;
+  for (int u = 1; u <= 128; ++u) many += "1 1,";
+  dir.Write("broken.tvk",
+            Lines({Legend(), "17x", "Plyer",
+                   Cp("Имя длиннее шестнадцати"), "5",           // 4, 5
+                   Cp("д 1 2, 3 4,"),                            // 6: blank after a comma
+                   Cp("д 12,13 5,"),                             // 7: pair without its blank
+                   Cp("д 1a 2,"),                                // 8: field with non-digits
+                   Cp("С 1 2,"),                                 // 9: no kind letter
+                   Cp("д 0 3,111 5,"),                           // 10: two cells off the map
+                   "",                                           // 11
+                   "Player", "B", "1 300",                       // 12..14
+                   Cp("г ") + many,                              // 15
+                   "END",                                        // 16
+                   "C", "0 0", "Player"}));                      // 17..19
+  const ToolRun run = RunTool("check clean.TVK broken.tvk");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "clean.TVK: ok\n"
+            "broken.tvk:2: invalid number \"17x\"\n"
+            "broken.tvk:3: expected \"Player\" or \"END\"\n"
+            "broken.tvk:4: name longer than 16 characters\n"
+            "broken.tvk:5: line with fewer than two numbers\n"
+            "broken.tvk:6: blank after a comma\n"
+            "broken.tvk:7: pair without its blank \"12\"\n"
+            "broken.tvk:8: field with non-digits in \"1a 2\"\n"
+            "broken.tvk:9: unit line does not begin with a kind letter\n"
+            "broken.tvk:10: coordinates outside the map (0, 3)\n"
+            "broken.tvk:10: coordinates outside the map (111, 5)\n"
+            "broken.tvk:11: empty line in a player block\n"
+            "broken.tvk:14: header number outside 0..255\n"
+            "broken.tvk:15: more than 127 units for player 2\n"
+            "broken.tvk:17: player block after END\n"
+            "broken.tvk:19: \"Player\" ends the last block: the file ends without END\n"
+            "broken.tvk: 15 problems\n");
+
+  std::string players = Lines({Legend(), "1"});
+  for (int p = 1; p <= 28; ++p) players += Lines({"Player", "P", "0 0"});
+  dir.Write("players.tvk", players + Lines({"END"}));
+  dir.Write("unix.tvk", "legend\n1\nEND\n");
+  EXPECT_EQ(RunTool("check players.tvk unix.tvk").out,
+            "players.tvk:85: more than 27 players\n"
+            "players.tvk: 1 problem\n"
+            "unix.tvk:1: LF without CR: lines must end with CR LF, so the line goes on\n"
+            "unix.tvk:1: file ends before its third line\n"
+            "unix.tvk: 2 problems\n");
+}
+
+TEST_F(Tool, CheckFindsLandAndPaletteProblems) {
+  dir.Write("orv.dat", Lines({"", "", "2", "", std::string(111, 'A'), "AB",
+                              "1:12 5,13 5,", "2:12 5 ,1 2", "3: 4 4", "4:5  6,7 77",
+                              "lands", "A", "Alpha", "12 coins", "",
+                              std::string(1, '\0'), "Zero", Cp("5монет"),
+                              "B", "Beta", "", "7", "", ""}));
+  ToolRun run = RunTool("check orv.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "orv.dat:5: grid row longer than 110 characters\n"
+            "orv.dat:8: blank before a comma\n"
+            "orv.dat:9: more than one blank after the label\n"
+            "orv.dat:10: more than one blank in a pair\n"
+            "orv.dat:10: coordinates outside the map (7, 77)\n"
+            "orv.dat:15: empty line where a land block should begin\n"
+            "orv.dat:16: land key 0\n"
+            "orv.dat:18: invalid number \"5монет\"\n"
+            "orv.dat:21: empty income line\n"
+            "orv.dat: 9 problems\n");
+
+  dir.Write("rows.dat", Lines({"", "", "80"}));
+  EXPECT_EQ(RunTool("check rows.dat").out,
+            "rows.dat:3: row count above 76\nrows.dat:3: file ends early\nrows.dat: 2 problems\n");
+
+  std::string palette;
+  for (int n = 1; n <= 28; ++n) palette += Lines({n == 2 ? "1 2" : n == 3 ? "1 256 x" : "1 2 3"});
+  dir.Write("a.pal", palette);
+  dir.Write("b.pal", Lines({"1 2 3", "", "4 5 -6"}) + " ");
+  run = RunTool("check a.pal b.pal missing.pal");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "a.pal:2: line with fewer than three numbers\n"
+            "a.pal:3: invalid number \"x\"\n"
+            "a.pal:28: more than 27 colour lines: the rest set nothing\n"
+            "a.pal: 3 problems\n"
+            "b.pal:3: colour component outside 0..255\n"
+            "b.pal:4: text after the last line end reads as one more colour (black)\n"
+            "b.pal: 2 problems\n"
+            "missing.pal: File not found\n");
+
+  dir.Write("good.pal", Lines({"1 2 3", "", "4 5 6"}));
+  dir.Write("good.dat", Lines({"", "", "1", "", "AB", "1:1 1,", "", "", "", "", "A", "Alpha", "3"}));
+  run = RunTool("check good.pal good.dat");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "good.pal: ok\ngood.dat: ok\n");
+}
