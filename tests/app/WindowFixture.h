@@ -1,0 +1,110 @@
+#pragma once
+// The editor's windows opened as the program opens them, in a temporary folder with small
+// start-up files, with errors recorded instead of shown in a modal box.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "EditorFixture.h"
+#include "app/TForm1.h"
+#include "refwin/TForm2.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& texts, std::ostream* out) { *out << '[' << texts.join(" | ").toStdString() << ']'; }
+
+namespace app::testing {
+
+// A turn file of `players` players without units.
+inline std::string TurnFile(int year, int players) {
+  std::string text = "legend\r\n" + std::to_string(year) + "\r\nPlayer\r\n";
+  for (int p = 1; p <= players; ++p) text += "P" + std::to_string(p) + "\r\n0 0\r\n" + (p < players ? "Player\r\n" : "");
+  return text + "END\r\n";
+}
+
+// A turn file whose year line is no number.
+inline const std::string kBrokenTurnFile = "legend\r\nyear\r\nPlayer\r\nEND\r\n";
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousDir_ = fs::current_path();
+    dir_ = fs::temp_directory_path() / ("tirmagor-window-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    form1.reset();
+    fs::current_path(previousDir_);
+    fs::remove_all(dir_);
+  }
+
+  void WriteStartupFiles(int mapWidth = 400, int mapHeight = 300) {
+    WriteBytes("orv.dat", kLandFile);
+    PatternMap(mapWidth, mapHeight).SaveBmp("map.bmp");
+    IconStrip(15).SaveBmp("osnova.bmp");
+    IconStrip(4).SaveBmp("rudnici.bmp");
+    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
+  }
+
+  // Program entry: the main window with its start-up, the hidden reference window, showing.
+  void Open() {
+    form1 = std::make_unique<TForm1>([this](const QString& title, const QString& text) {
+      errorTitles << title;
+      errors << text;
+    });
+    form2 = &form1->CreateReferenceWindow();
+    form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
+  }
+
+  // Window activation arrives from the window system after the request.
+  static bool WaitUntilActive(QWidget* window) {
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+  }
+
+  template <class T = QWidget>
+  T* Control(const char* name) {
+    T* control = form1->findChild<T*>(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  Editor& editor() { return form1->editor(); }
+  QWidget* surface() { return form1->centralWidget(); }
+  QWindow* window() { return form1->windowHandle(); }
+  // A client-area pixel in the coordinates of the window system's window (below the menu bar).
+  QPoint InWindow(int x, int y) { return surface()->mapTo(form1.get(), QPoint(x, y)); }
+
+  // Answers the next showing of the shared file dialog from inside its modal loop.
+  void AnswerDialog(std::function<void(QFileDialog&)> answer) {
+    QTimer::singleShot(0, form1.get(), [this, answer] {
+      auto* dialog = form1->findChild<QFileDialog*>("OpenDialog1");
+      if (!dialog || !dialog->isVisible()) {
+        ADD_FAILURE() << "the file dialog is not showing";
+        return;
+      }
+      answer(*dialog);
+      if (dialog->isVisible()) dialog->reject();
+    });
+  }
+
+  std::unique_ptr<TForm1> form1;
+  refwin::TForm2* form2 = nullptr;  // owned by form1
+  QStringList errors;
+  QStringList errorTitles;
+
+ private:
+  fs::path previousDir_;
+  fs::path dir_;
+};
+
+}  // namespace app::testing
