@@ -146,10 +146,7 @@ void CheckTurn(const std::vector<std::string>& lines, Problems& problems) {
     problems.push_back({std::max(lineCount, 1), "file ends before its third line"});
     return;
   }
-  if (IsBlankLine(line(2)))
-    problems.push_back({2, "missing year"});
-  else
-    CheckNumbers(line(2), 1, "missing year", 2, problems);
+  CheckNumbers(line(2), 1, "missing year", 2, problems);
   if (!isTerminator(line(3))) problems.push_back({3, "expected \"Player\" or \"END\""});
 
   std::string terminator = line(3);
@@ -207,7 +204,6 @@ void CheckLand(const std::vector<std::string>& lines, Problems& problems) {
 
   if (lineCount < 3) return endsEarly();
   // Without a row count the layout of everything after it is unknown.
-  if (IsBlankLine(line(3))) return problems.push_back({3, "missing row count"});
   const auto rowCount = CheckNumbers(line(3), 1, "missing row count", 3, problems);
   if (!rowCount) return;
   if ((*rowCount)[0] < 0) return problems.push_back({3, "negative row count"});
