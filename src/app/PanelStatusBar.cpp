@@ -12,6 +12,7 @@ constexpr int TextPadding = 2;
 PanelStatusBar::PanelStatusBar(std::vector<Panel> panels, QWidget* parent)
     : QWidget(parent), panels_(std::move(panels)) {
   setCursor(Qt::ArrowCursor);
+  setAutoFillBackground(true);  // it covers the map below it
 }
 
 void PanelStatusBar::SetPanelText(int index, const QString& text) {

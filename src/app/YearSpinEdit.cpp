@@ -1,6 +1,7 @@
 #include "app/YearSpinEdit.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QToolButton>
@@ -75,9 +76,12 @@ void YearSpinEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void YearSpinEdit::focusOutEvent(QFocusEvent* event) {
-  // A typed value outside the range stands until now; then the nearer end replaces it.
+  // A typed value outside the range stands until the focus moves to another control; then the
+  // nearer end replaces it. Opening the menu or another window is no such move.
+  const bool focusLeftForAControl =
+      event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
   const int value = Value();
-  if (std::clamp(value, minimum_, maximum_) != value) SetValue(value);
+  if (focusLeftForAControl && std::clamp(value, minimum_, maximum_) != value) SetValue(value);
   QLineEdit::focusOutEvent(event);
 }
 

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpontaneKeyEvent>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -74,7 +75,9 @@ TEST_F(WindowTest, WheelScrollsTheViewByWholeCellsOnlyOverTheSurface) {
   auto turn = [](QWidget* target, QPoint angle, Qt::KeyboardModifiers modifiers) {
     QWheelEvent wheel(QPointF(400, 400), target->mapToGlobal(QPointF(400, 400)), QPoint(), angle, Qt::NoButton,
                       modifiers, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(target, &wheel);
+    // As from the window system: only such wheel events travel on to the parent when ignored.
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(target, &wheel);
   };
   const render::Scene& scene = editor().scene;
   turn(surface(), QPoint(0, -120), Qt::NoModifier);  // one notch towards the user: down the map
@@ -156,6 +159,11 @@ TEST_F(WindowTest, TypedYearOutsideTheRangeStandsUntilTheFieldLosesFocus) {
   spinEdit1->selectAll();
   QTest::keyClicks(spinEdit1, "2000");
   EXPECT_EQ(editor().World.Year, 2000);
+  for (Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+    QFocusEvent toMenuOrOtherWindow(QEvent::FocusOut, reason);
+    QApplication::sendEvent(spinEdit1, &toMenuOrOtherWindow);
+  }
+  EXPECT_EQ(spinEdit1->text(), "2000") << "opening the menu or another window keeps the typed year";
   Control("Edit2")->setFocus();
   EXPECT_EQ(spinEdit1->text(), "1000");
   EXPECT_EQ(editor().World.Year, 1000);
