@@ -127,6 +127,9 @@ TEST_F(WindowTest, MenuBarShowsFilesAndReferenceAndHidesTheRest) {
   }
   EXPECT_EQ(items, QStringList({"Загрузить карту", "Загрузить ход", "Загрузить эпоху", "Загрузить палитру",
                                 "Сохранить как картинку", "Сохранить ход", "Выход"}));
+
+  file1->actions().last()->trigger();
+  EXPECT_FALSE(form1->isVisible()) << "Выход closes the main window";
 }
 
 TEST_F(WindowTest, ResizingMovesNoControlAndResizesTheWindowSurface) {
