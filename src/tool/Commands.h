@@ -17,5 +17,6 @@ int TurnCommand(const Arguments& args);
 int PaletteCommand(const Arguments& args);
 int RewriteCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
+int RenderCommand(const Arguments& args);
 
 }  // namespace tool

@@ -28,6 +28,9 @@ constexpr Command kCommands[] = {
      tool::RewriteCommand},
     {"check", "FILE...", "report where .tvk, .dat and .pal files leave their format", 1, Unlimited,
      tool::CheckCommand},
+    {"render", "[--dir DIR] [--palette P.pal] [-o OUT] [--format bmp|png] TURN.tvk...",
+     "the map picture of each turn, as \"Сохранить как картинку\" writes it", 1, Unlimited,
+     tool::RenderCommand},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,9 +1,5 @@
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-
 #include "JsonValue.h"
+#include "ToolRunner.h"
 #include "world/TestFiles.h"
 #include "world/TurnFile.h"
 
@@ -14,30 +10,6 @@ using testing_files::TempDir;
 
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class Tool : public testing::Test {
- protected:
-  // Runs the tool in the scratch folder with the given argument text.
-  ToolRun RunTool(const std::string& arguments) {
-    const std::string command = "cd '" + dir.path().string() + "' && '" TIRMAGOR_TOOL "' " +
-                                arguments + " >.out 2>.err";
-    const int raw = std::system(command.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadBytes(dir / ".out");
-    run.err = ReadBytes(dir / ".err");
-    std::filesystem::remove(dir / ".out");
-    std::filesystem::remove(dir / ".err");
-    return run;
-  }
-
-  TempDir dir;
-};
 
 std::string Legend() { return world::TurnLegendLine; }
 
