@@ -32,6 +32,34 @@ bool IsCurrentUnitValid(const EditingState& state) {
          state.CurrentUnit <= world::MaxUnits;
 }
 
+// The map view on the window. Once the map is scrolled, cells above or left of the view fall on
+// the strips above it, so what belongs to the map is drawn on the window only inside the view.
+Area ViewArea(const Scene& scene) { return {scene.ViewLeft, scene.ViewTop, scene.ViewRight, scene.ViewBottom}; }
+
+Area Intersection(Area a, Area b) {
+  return {std::max(a.x1, b.x1), std::max(a.y1, b.y1), std::min(a.x2, b.x2), std::min(a.y2, b.y2)};
+}
+
+bool IsEmpty(Area a) { return a.x1 >= a.x2 || a.y1 >= a.y2; }
+
+void DrawMarkerInView(Scene& scene, int x, int y) {
+  const Surface& marker = scene.MarkerBitmap;
+  const Area placed{x, y, x + marker.Width(), y + marker.Height()};
+  const Area visible = Intersection(placed, ViewArea(scene));
+  if (IsEmpty(visible)) return;
+  if (visible.x1 == placed.x1 && visible.y1 == placed.y1 && visible.x2 == placed.x2 && visible.y2 == placed.y2) {
+    scene.Window.DrawSurface(x, y, marker);
+    return;
+  }
+  Surface part;
+  part.SetSize(visible.x2 - visible.x1, visible.y2 - visible.y1);
+  part.CopyArea({0, 0, part.Width(), part.Height()}, marker,
+                {visible.x1 - x, visible.y1 - y, visible.x2 - x, visible.y2 - y});
+  part.Transparent = marker.Transparent;
+  part.TransparentColor = marker.TransparentColor;
+  scene.Window.DrawSurface(visible.x1, visible.y1, part);
+}
+
 }  // namespace
 
 bool IsLightColor(Color c) { return world::RedOf(c) > 128 || world::GreenOf(c) > 128; }
@@ -93,19 +121,22 @@ void DrawCurrentUnit(Scene& scene, const world::TMap& World, const EditingState&
   const uint8_t kind = World.players[state.CurrentPlayer].units[state.CurrentUnit].kind;
   ComposeMarker(scene, kind, state.CurrentPlayer);
   scene.ComposedMap.DrawSurface(at.px, at.py, scene.MarkerBitmap);
-  scene.Window.DrawSurface(at.px + scene.OriginX, at.py + scene.OriginY, scene.MarkerBitmap);
+  DrawMarkerInView(scene, at.px + scene.OriginX, at.py + scene.OriginY);
 }
 
 void Restoreklet(Scene& scene, const world::TMap& World, uint8_t PlayerCount, EditingState& state,
                  uint8_t x, uint8_t y) {
   const MapPixel at = CellToPixel(scene, x, y);
   const Area cell{at.px, at.py, at.px + scene.CellSize, at.py + scene.CellSize};
-  const Area onWindow{cell.x1 + scene.OriginX, cell.y1 + scene.OriginY, cell.x2 + scene.OriginX,
-                      cell.y2 + scene.OriginY};
+  const Area onWindow = Intersection({cell.x1 + scene.OriginX, cell.y1 + scene.OriginY,
+                                      cell.x2 + scene.OriginX, cell.y2 + scene.OriginY},
+                                     ViewArea(scene));
+  const Area fromMap{onWindow.x1 - scene.OriginX, onWindow.y1 - scene.OriginY, onWindow.x2 - scene.OriginX,
+                     onWindow.y2 - scene.OriginY};
   scene.ComposedMap.Mode = CopyMode::SrcCopy;
   scene.ComposedMap.CopyArea(cell, scene.CleanMap, cell);
   scene.Window.Mode = CopyMode::SrcCopy;
-  scene.Window.CopyArea(onWindow, scene.CleanMap, cell);
+  if (!IsEmpty(onWindow)) scene.Window.CopyArea(onWindow, scene.CleanMap, fromMap);
 
   // The last unit standing on the cell wins: the highest player, within it the highest unit.
   uint8_t foundPlayer = 0, foundUnit = 0;

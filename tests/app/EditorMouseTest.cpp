@@ -218,5 +218,30 @@ TEST_F(EditorMouseTest, EditsOnAScrolledMapLandOnTheRightCell) {
   EXPECT_EQ(editor.scene.OriginY, 30);
 }
 
+TEST_F(EditorMouseTest, MarkersOfAScrolledMapStayInsideTheView) {
+  WriteStartupFiles(2260, 1560);
+  Start();
+  editor.PlayerCount = 4;
+  editor.ScrollByCells(0, 5);
+  ASSERT_EQ(editor.scene.OriginY, 30 - 100);
+  Give(1, {{3, 5, 1}});  // row 5 now straddles the view's top edge
+  Press(3, 5);
+  Release(3, 5);
+  EXPECT_EQ(Player(1).units[1].y, 5);
+  const int left = editor.scene.OriginX + 20 * 3 + 20;
+  EXPECT_EQ(editor.scene.Window.PixelAt(left + 8, 29), editor.scene.WindowColor);
+  EXPECT_EQ(editor.scene.Window.PixelAt(left + 8, 40), editor.scene.Palette[1]);
+  // A cell wholly above the view leaves the window alone.
+  const render::Surface window = editor.scene.Window;
+  Give(2, {{3, 1, 1}});
+  editor.edit.CurrentPlayer = 2;
+  editor.edit.CurrentUnit = 1;
+  editor.MouseDOwn(MouseButton::Left, 281 + 5, 10);
+  Press(3, 7);
+  EXPECT_EQ(Player(2).count, 2);
+  Release(3, 7);
+  EXPECT_EQ(editor.scene.Window.PixelAt(left + 8, 10), window.PixelAt(left + 8, 10));
+}
+
 }  // namespace
 }  // namespace app::testing
