@@ -5,12 +5,13 @@ PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libg
                  fonts-urw-base35 fonts-liberation
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
+PACKAGE_PACKAGES := dpkg-dev file
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test run bench test-sanitize fuzz package install clean
+.PHONY: all deps build test run bench test-sanitize fuzz package package-deps install clean
 
 all: build
 
@@ -56,6 +57,22 @@ bench:
 test-sanitize: PRESET = sanitize
 test-sanitize: build
 	ctest --preset sanitize -j $(JOBS)
+
+# The Debian package, in build/default: tirmagor-editor_<version>_<arch>.deb.
+# dpkg-shlibdeps (dpkg-dev, with file) adds the libraries the programs link to the package's
+# dependencies; configure looks for it, so it comes first.
+package-deps:
+	$(call ensure_packages,$(PACKAGE_PACKAGES))
+
+package: PRESET = default
+package: package-deps build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs into PREFIX (default /usr/local); `make install PREFIX=$$HOME/.local` needs no root.
+PREFIX ?= /usr/local
+install: PRESET = default
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf build
