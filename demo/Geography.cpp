@@ -327,6 +327,7 @@ Geography MakeGeography() {
     region.key = uint8_t(WaterKeys[i]);
     region.name = i < seaCount ? SeaNames[i] : LakeNames[i - seaCount];
     region.sea = true;
+    region.lake = i >= seaCount;
     geography.regions.push_back(region);
   }
   Grid<int> regionIndex{};

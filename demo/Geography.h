@@ -15,6 +15,7 @@ struct Region {
   std::string name;  // UTF-8
   int32_t income = 0;
   bool sea = false;
+  bool lake = false;  // a water the seas do not reach
   int cellCount = 0;
   int interiorX = 0;  // the cell farthest from the region's edge
   int interiorY = 0;

@@ -67,7 +67,7 @@ std::map<uint8_t, Color> RegionColors(const Geography& geography) {
   std::map<uint8_t, Color> colors;
   for (const Region& region : geography.regions) {
     if (region.sea) {
-      colors[region.key] = region.name.find("озеро") != std::string::npos ? LakeColor : SeaColor;
+      colors[region.key] = region.lake ? LakeColor : SeaColor;
       continue;
     }
     for (size_t attempt = 0; attempt < LandColors.size(); ++attempt) {
@@ -143,8 +143,8 @@ void PaintSign(Surface& surface, int left, int top, const SignArt& sign, int sca
 
 // True when every pixel of the box lies in a cell of the region with this key.
 bool BoxInRegion(const Geography& geography, uint8_t key, int left, int top, int right, int bottom) {
-  for (int py = top; py <= bottom; py += 1)
-    for (int px = left; px <= right; px += 1) {
+  for (int py = top; py <= bottom; ++py)
+    for (int px = left; px <= right; ++px) {
       int x = (px - render::MapMarginX) / CellSize, y = (py - render::MapMarginY) / CellSize + 1;
       if (px < render::MapMarginX || py < render::MapMarginY || !world::IsOnMap(x, y) ||
           geography.world.cells[x][y].land != key)
@@ -189,7 +189,6 @@ void PaintName(Surface& map, const Geography& geography, const Region& region, c
 void PaintMargins(Surface& map) {
   int gridLeft = CellLeft(1), gridTop = CellTop(1);
   int gridRight = CellLeft(world::MapWidth) + CellSize, gridBottom = CellTop(world::MapHeight) + CellSize;
-  map.PenColor = FrameInk;
   map.BrushColor = FrameInk;
   map.FillArea(gridLeft - 1, gridTop - 1, gridRight + 1, gridTop);
   map.FillArea(gridLeft - 1, gridBottom, gridRight + 1, gridBottom + 1);
@@ -268,7 +267,8 @@ Surface MakeMapPicture(const Geography& geography, const PixelFont& font) {
 }
 
 Surface MakeLegend(const PixelFont& font, const Surface& iconSheet, const Surface& mineSheet) {
-  constexpr int Width = 600, Height = 440, RowStep = 24;
+  // Taller than its content: the reference window takes this as its outer size, caption included.
+  constexpr int Width = 600, Height = 470, RowStep = 24;
   Surface legend;
   legend.SetSize(Width, Height);
   legend.Fill(LegendPaper);
