@@ -21,9 +21,7 @@ TEST_F(EditorTest, LoadingATurnDrawsItAndUpdatesThePlayersField) {
   ui.dialogAnswers.push_back(dir() / "turn.tvk");
   ui.Run([&] { editor.N8Click(); });
   ASSERT_TRUE(ui.errors.empty());
-  EXPECT_EQ(ui.dialogRequests.back().title, "Открыть файл с записью хода");
   EXPECT_EQ(ui.dialogRequests.back().filter, "Файл хода|*.tvk");
-  EXPECT_FALSE(ui.dialogRequests.back().proposedName);
   EXPECT_EQ(editor.PlayerCount, 2);
   EXPECT_EQ(ui.playersField, "2");
   EXPECT_EQ(editor.World.Year, 5);
@@ -172,22 +170,6 @@ TEST_F(EditorTest, SavingTakesTheYearFromTheYearField) {
   EXPECT_TRUE(saved == editor.scene.ComposedMap);
 }
 
-TEST_F(EditorTest, SaveFailuresKeepTheOldFile) {
-  Start();
-  ui.dialogAnswers.push_back(dir() / "no-such-folder" / "x.tvk");
-  ui.Run([&] { editor.N10Click(); });
-  EXPECT_EQ(ui.errors, std::vector<std::string>{"Invalid filename"});
-
-  ui.errors.clear();
-  WriteBytes("kept.bmp", "precious");
-  fs::permissions("kept.bmp", fs::perms::owner_read | fs::perms::group_read);
-  ui.dialogAnswers.push_back(dir() / "kept.bmp");
-  ui.Run([&] { editor.N9Click(); });
-  ASSERT_EQ(ui.errors.size(), 1u);
-  EXPECT_EQ(ui.errors[0], "Cannot create file " + (dir() / "kept.bmp").string());
-  EXPECT_EQ(ReadBytes("kept.bmp"), "precious");
-}
-
 TEST_F(EditorTest, PaletteLoadsOnlyAnExistingFile) {
   Start();
   WriteBytes("colours.pal", "1 2 3\r\n4 5 6\r\n");
@@ -230,16 +212,6 @@ TEST_F(EditorTest, PlayerCountControlRepaintsOnlyTheColourStrip) {
   EXPECT_EQ(ui.playersField, "2");
   EXPECT_EQ(editor.scene.Window.PixelAt(661 + 20 + 10, 10), editor.scene.Palette[2]);
   EXPECT_EQ(editor.scene.Window.PixelAt(661 + 40 + 10, 10), editor.scene.WindowColor);
-}
-
-TEST_F(EditorTest, MenuItemsWithoutFilesReachTheDesktop) {
-  Start();
-  editor.N12Click();
-  editor.FormDblClick();
-  EXPECT_EQ(ui.referenceToggles, 2);
-  EXPECT_FALSE(ui.closed);
-  editor.N11Click();
-  EXPECT_TRUE(ui.closed);
 }
 
 }  // namespace
