@@ -1,0 +1,316 @@
+// Timings of the editor on the largest legal game, each set against the floor that the machine
+// itself sets: a copy of the map's pixels for work in memory, a plain file write for the export.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "BenchWorld.h"
+#include "app/Editor.h"
+#include "render/Geometry.h"
+#include "tool/EpochRenderer.h"
+#include "world/TurnFile.h"
+
+namespace bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+BenchWorld* TheWorld = nullptr;
+
+// A desktop that answers nothing and shows nothing; the year field is a plain number.
+class QuietUi : public app::Ui {
+ public:
+  std::optional<fs::path> ChooseFile(const app::FileDialogRequest&) override { return std::nullopt; }
+  void ShowError(const std::string&) override {}
+  void SetPlayersField(const std::string&) override {}
+  void SetStatusPanel(int panel, const std::string& text) override { panels[panel] = text; }
+  int YearFieldValue() override { return year; }
+  void SetYearFieldValue(int value) override { year = value; }
+  int UpDownPosition() override { return 27; }
+  void SetUpDown(int, int) override {}
+  void ToggleReferenceWindow() override {}
+  void CloseMainWindow() override {}
+  void WindowSurfaceChanged() override {}
+
+  int year = 0;
+  std::string panels[4];
+};
+
+// An editor after start-up and its first paint, with the epoch open.
+struct StartedEditor {
+  QuietUi ui;
+  app::Editor editor{ui};
+
+  StartedEditor() {
+    editor.StartupDir = TheWorld->StartupDir();
+    editor.FormCreate();
+    editor.ResizeWindowSurface(ClientWidth, ClientHeight);
+    editor.EpochDir = TheWorld->EpochDir();
+  }
+
+  void StepToYear(int year) {
+    ui.year = year;
+    editor.SpinEdit1Change();
+  }
+
+  // The window pixel at the middle of a cell.
+  int WindowX(int x) const { return editor.scene.OriginX + x * 20 + 20 + 10; }
+  int WindowY(int y) const { return editor.scene.OriginY + (y - 1) * 20 + 18 + 10; }
+};
+
+void StartupToFirstPaint(benchmark::State& state) {
+  for (auto _ : state) {
+    QuietUi ui;
+    auto editor = std::make_unique<app::Editor>(ui);
+    editor->StartupDir = TheWorld->StartupDir();
+    editor->FormCreate();
+    editor->ResizeWindowSurface(ClientWidth, ClientHeight);
+    benchmark::DoNotOptimize(editor->scene.Window.PixelAt(500, 500));
+  }
+}
+
+void YearStep(benchmark::State& state) {
+  StartedEditor started;
+  int year = 0;
+  for (auto _ : state) {
+    year = year % Years + 1;
+    started.StepToYear(year);
+  }
+  if (started.editor.PlayerCount != 27 || started.editor.World.Year != year)
+    state.SkipWithError("the year's turn was not loaded");
+  state.SetLabel("27 players x 127 units");
+}
+
+void FormPaint(benchmark::State& state) {
+  StartedEditor started;
+  started.StepToYear(1);
+  for (auto _ : state) started.editor.FormPaint();
+}
+
+// A unit in the view, picked up and put back on its cell.
+void PickUpAndDrop(benchmark::State& state) {
+  StartedEditor started;
+  started.StepToYear(1);
+  // The first unit of the middle player whose cell shows in the view.
+  int X = 0, Y = 0;
+  const world::TPlayer& player = started.editor.World.players[14];
+  for (int u = player.count; u >= 1; --u) {
+    const int x = started.WindowX(player.units[u].x), y = started.WindowY(player.units[u].y);
+    if (x + 10 < started.editor.scene.ViewRight && y + 10 < started.editor.scene.ViewBottom) X = x, Y = y;
+  }
+  if (X == 0) {
+    state.SkipWithError("no unit in the view");
+    return;
+  }
+  for (auto _ : state) {
+    started.editor.MouseDOwn(app::MouseButton::Left, X, Y);
+    started.editor.Image1MouseUp(app::MouseButton::Left, X, Y);
+  }
+  if (started.editor.edit.Holding) state.SkipWithError("the unit stayed in hand");
+}
+
+void MouseMove(benchmark::State& state) {
+  StartedEditor started;
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 37) % (ClientWidth * 7);
+    started.editor.FormMouseMove(step % ClientWidth, 31 + step / ClientWidth * 100);
+  }
+  benchmark::DoNotOptimize(started.ui.panels[1]);
+}
+
+void ReadTurn(benchmark::State& state) {
+  world::TMap World;
+  uint8_t playerCount = 0;
+  int year = 0;
+  for (auto _ : state) {
+    year = year % Years + 1;
+    world::ReadTurnFile(World, playerCount, TheWorld->TurnFile(year));
+  }
+  if (playerCount != 27) state.SkipWithError("the turn was not read");
+}
+
+void WriteTurn(benchmark::State& state) {
+  world::TMap World;
+  uint8_t playerCount = 0;
+  world::ReadTurnFile(World, playerCount, TheWorld->TurnFile(1));
+  const fs::path target = TheWorld->OutputDir() / "written.tvk";
+  for (auto _ : state) world::WriteTurnFile(World, playerCount, target);
+}
+
+fs::path ExportedPicture(int year) { return TheWorld->OutputDir() / ("year" + std::to_string(year) + ".bmp"); }
+
+// tirmagor-tool render of the whole epoch: start-up once, then every year loaded and saved.
+void EpochExport(benchmark::State& state) {
+  std::optional<tool::EpochRenderer> renderer;
+  try {
+    renderer.emplace(TheWorld->StartupDir(), std::nullopt);
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+    return;
+  }
+  for (auto _ : state)
+    for (int year = 1; year <= Years; ++year) renderer->Render(TheWorld->TurnFile(year), ExportedPicture(year));
+  state.counters["years/s"] = benchmark::Counter(double(Years), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+constexpr size_t MapPixelBytes = size_t(MapPictureWidth) * MapPictureHeight * 4;
+constexpr size_t BmpRowBytes = (size_t(MapPictureWidth) * 3 + 3) & ~size_t(3);
+constexpr size_t BmpFileBytes = 54 + BmpRowBytes * MapPictureHeight;
+
+void FloorMapCopy(benchmark::State& state) {
+  std::vector<uint8_t> from(MapPixelBytes, 0x5A), to(MapPixelBytes, 0);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), MapPixelBytes);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(MapPixelBytes));
+}
+
+// The export's file handling without the picture: a new file beside the target, one write of
+// the 24-bit BMP's size, close, rename over the target; over the same 100 names as the export.
+void FloorDiskWrite(benchmark::State& state) {
+  std::vector<uint8_t> bytes(BmpFileBytes, 0x77);
+  int year = 0;
+  for (auto _ : state) {
+    year = year % Years + 1;
+    const fs::path target = TheWorld->OutputDir() / ("floor" + std::to_string(year) + ".bmp");
+    const fs::path temp = TheWorld->OutputDir() / (".floor" + std::to_string(year) + ".tmp");
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    bool ok = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    ok = fd >= 0 && ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+      state.SkipWithError("cannot write the floor file");
+      break;
+    }
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(BmpFileBytes));
+}
+
+// Three runs of each; the summary takes the median.
+void Register() {
+  using benchmark::kMicrosecond;
+  using benchmark::kMillisecond;
+  auto add = [](const char* name, void (*function)(benchmark::State&), benchmark::TimeUnit unit) {
+    return benchmark::RegisterBenchmark(name, function)->Unit(unit)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
+  };
+  add("FloorMapCopy", FloorMapCopy, kMillisecond);
+  add("FloorDiskWrite", FloorDiskWrite, kMillisecond);
+  add("StartupToFirstPaint", StartupToFirstPaint, kMillisecond);
+  add("YearStep", YearStep, kMillisecond);
+  add("FormPaint", FormPaint, kMillisecond);
+  add("PickUpAndDrop", PickUpAndDrop, kMicrosecond);
+  add("FormMouseMove", MouseMove, kMicrosecond);
+  add("ReadTurnFile", ReadTurn, kMillisecond);
+  add("WriteTurnFile", WriteTurn, kMillisecond);
+  add("EpochExport100Years", EpochExport, kMillisecond)->Iterations(1);
+}
+
+// Keeps the median real time of every benchmark, in seconds, while the console shows them all.
+class RecordingReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> medianSeconds;
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (!run.error_occurred && run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        medianSeconds[run.run_name.function_name] =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+std::string Duration(double seconds) {
+  char text[32];
+  if (seconds >= 1e-3)
+    std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+  else
+    std::snprintf(text, sizeof text, "%.1f us", seconds * 1e6);
+  return text;
+}
+
+void PrintSummary(const std::map<std::string, double>& measured) {
+  auto figure = [&](const char* name) -> std::optional<double> {
+    auto it = measured.find(name);
+    if (it == measured.end()) return std::nullopt;
+    return it->second;
+  };
+  const auto mapCopy = figure("FloorMapCopy");
+  const auto diskWrite = figure("FloorDiskWrite");
+  std::optional<double> exportPerYear;
+  if (auto epoch = figure("EpochExport100Years")) exportPerYear = *epoch / Years;
+
+  struct Row {
+    const char* what;
+    std::optional<double> seconds;
+    const char* floorName;
+    std::optional<double> floor;
+    std::string budget;
+    std::optional<bool> pass;
+  };
+  auto within = [](std::optional<double> value, std::optional<double> limit) -> std::optional<bool> {
+    if (!value || !limit) return std::nullopt;
+    return *value <= *limit;
+  };
+  auto times = [](std::optional<double> floor, double factor) -> std::optional<double> {
+    if (!floor) return std::nullopt;
+    return *floor * factor;
+  };
+  const auto startup = figure("StartupToFirstPaint"), yearStep = figure("YearStep"),
+             pickUp = figure("PickUpAndDrop"), mouseMove = figure("FormMouseMove");
+  const std::vector<Row> rows = {
+      {"start-up to first paint", startup, "map copy", mapCopy, "< 150 ms", within(startup, 0.150)},
+      {"year step, full load", yearStep, "map copy", mapCopy, "<= 2 x map copy", within(yearStep, times(mapCopy, 2))},
+      {"FormPaint", figure("FormPaint"), "map copy", mapCopy, "", std::nullopt},
+      {"pick-up and drop", pickUp, "map copy", mapCopy, "< 100 us", within(pickUp, 100e-6)},
+      {"FormMouseMove", mouseMove, "map copy", mapCopy, "< 100 us", within(mouseMove, 100e-6)},
+      {"turn file read", figure("ReadTurnFile"), "map copy", mapCopy, "", std::nullopt},
+      {"turn file write", figure("WriteTurnFile"), "disk write", diskWrite, "", std::nullopt},
+      {"epoch export, per year", exportPerYear, "disk write", diskWrite, "<= 2 x disk write",
+       within(exportPerYear, times(diskWrite, 2))},
+  };
+
+  std::printf("\nFloors: one copy of the map's pixels (%.1f MB) %s; writing the 24-bit BMP's %.1f MB %s.\n",
+              MapPixelBytes / 1e6, mapCopy ? Duration(*mapCopy).c_str() : "not run", BmpFileBytes / 1e6,
+              diskWrite ? Duration(*diskWrite).c_str() : "not run");
+  std::printf("%-26s %12s  %-11s %8s  %-18s %s\n", "figure (median)", "time", "floor", "ratio", "budget", "result");
+  for (const Row& row : rows) {
+    const std::string time = row.seconds ? Duration(*row.seconds) : "not run";
+    char ratio[16] = "-";
+    if (row.seconds && row.floor && *row.floor > 0) std::snprintf(ratio, sizeof ratio, "%.2f", *row.seconds / *row.floor);
+    const char* result = !row.pass ? (row.budget.empty() ? "" : "-") : *row.pass ? "PASS" : "FAIL";
+    std::printf("%-26s %12s  %-11s %8s  %-18s %s\n", row.what, time.c_str(), row.floorName, ratio, row.budget.c_str(),
+                result);
+  }
+  if (exportPerYear) std::printf("epoch export: %.1f years per second\n", 1.0 / *exportPerYear);
+}
+
+}  // namespace
+
+}  // namespace bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  std::printf("Making the benchmark world (map 2260 x 1560, 27 players x 127 units, 100 years)...\n");
+  std::fflush(stdout);
+  bench::BenchWorld world;
+  bench::TheWorld = &world;
+  bench::Register();
+  bench::RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::PrintSummary(reporter.medianSeconds);
+  benchmark::Shutdown();
+  return 0;
+}
