@@ -120,6 +120,7 @@ void Surface::LoadBmp(const std::filesystem::path& path) {
   width_ = image.width();
   height_ = image.height();
   pixels_ = std::move(pixels);
+  contentId_ = 0;
 }
 
 // A 24-bit bottom-up BMP, written straight from the pixels. The target is replaced by renaming

@@ -1,6 +1,8 @@
 #include "render/Markers.h"
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 #include "render/Geometry.h"
 #include "world/TurnFile.h"
@@ -81,15 +83,15 @@ void BuildMaskSheet(Scene& scene) {
   scene.MaskSheet.CopyArea(whole, inverted, whole);
 }
 
-void ComposeMarker(Scene& scene, uint8_t kind, uint8_t player) {
+namespace {
+
+void ComposeFreshMarker(Scene& scene, uint8_t kind, Color pc) {
   Surface& marker = scene.MarkerBitmap;
   const int cell = scene.CellSize;
   marker.PenColor = marker.TransparentColor;
   marker.BrushColor = marker.TransparentColor;
   marker.DrawRectangle(0, 0, cell, cell);
 
-  const bool knownPlayer = player >= 1 && player <= world::MaxPlayers;
-  const Color pc = knownPlayer ? scene.Palette[player] : Black;
   marker.BrushColor = pc;
   marker.Mode = CopyMode::SrcAnd;
   const Area all{0, 0, cell, cell};
@@ -112,6 +114,40 @@ void ComposeMarker(Scene& scene, uint8_t kind, uint8_t player) {
   } else {
     marker.CopyArea(all, scene.MineSheet, IconArea(kind - world::FirstMineUnitKind, cell));
   }
+}
+
+MarkerCache::Sources SourcesOf(const Scene& scene) {
+  return {scene.IconSheet.ContentId(), scene.MineSheet.ContentId(), scene.MaskSheet.ContentId(),
+          scene.MarkerBitmap.TransparentColor, scene.CellSize};
+}
+
+}  // namespace
+
+void ComposeMarker(Scene& scene, uint8_t kind, uint8_t player) {
+  Surface& marker = scene.MarkerBitmap;
+  const bool knownPlayer = player >= 1 && player <= world::MaxPlayers;
+  const Color pc = knownPlayer ? scene.Palette[player] : Black;
+  // A marker that covers MarkerBitmap exactly owes nothing to what the bitmap held before, so
+  // the same sources always give the same pixels and drawing state.
+  const int cell = scene.CellSize;
+  const bool keepable = cell > 0 && marker.Width() == cell && marker.Height() == cell;
+  MarkerCache::Marker* kept = keepable ? scene.Markers.Place(SourcesOf(scene), kind, player) : nullptr;
+  const size_t pixelCount = size_t(cell) * size_t(cell);
+  if (kept && kept->pixels.size() == pixelCount && kept->color == pc) {
+    std::memcpy(marker.Row(0), kept->pixels.data(), pixelCount * sizeof(Color));
+    marker.PenColor = kept->penColor;
+    marker.BrushColor = kept->brushColor;
+    marker.Mode = kept->mode;
+    return;
+  }
+  ComposeFreshMarker(scene, kind, pc);
+  if (!kept) return;
+  const Color* composed = std::as_const(marker).Row(0);
+  kept->pixels.assign(composed, composed + pixelCount);
+  kept->color = pc;
+  kept->penColor = marker.PenColor;
+  kept->brushColor = marker.BrushColor;
+  kept->mode = marker.Mode;
 }
 
 void DrawCurrentUnit(Scene& scene, const world::TMap& World, const EditingState& state, uint8_t x,

@@ -2,6 +2,7 @@
 // Everything the map drawing works on: the six pictures of the main window, the window's own
 // surface, the player colours and the view geometry.
 
+#include "render/MarkerCache.h"
 #include "render/Surface.h"
 #include "world/Palette.h"
 
@@ -30,6 +31,8 @@ struct Scene {
   // horizontal hidden scroll bar.
   int ViewRight = 1152;
   int ViewBottom = 816;
+
+  MarkerCache Markers;  // markers composed before, reused by ComposeMarker
 };
 
 // Which unit the mouse and the turn reader work on, and whether something is in hand.

@@ -1,6 +1,7 @@
 #include "render/Surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -48,6 +49,24 @@ void CombineRow(Color* d, const Color* s, int n, CopyMode mode) {
   }
 }
 
+// One row of a transparent placement: every source pixel but `key` replaces its target. Marker
+// rows mix both kinds unpredictably, so four pixels at a time are blended without branches.
+void PlaceRowTransparent(Color* d, const Color* s, int n, Color key) {
+  typedef uint32_t Four __attribute__((vector_size(16)));
+  const Four keys = {key, key, key, key};
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    Four source, target;
+    std::memcpy(&source, s + i, sizeof source);
+    std::memcpy(&target, d + i, sizeof target);
+    const Four transparent = (Four)(source == keys);
+    target = (target & transparent) | (source & ~transparent);
+    std::memcpy(d + i, &target, sizeof target);
+  }
+  for (; i < n; ++i)
+    if (s[i] != key) d[i] = s[i];
+}
+
 // Exact test whether dx² · h² ≤ w² · (h² − dy²), the inside condition of the ellipse in
 // doubled coordinates; 128-bit so that no area size can overflow it.
 __extension__ typedef unsigned __int128 Wide;
@@ -68,7 +87,14 @@ void FillClipped(Surface& surface, int64_t left, int64_t top, int64_t right, int
 
 }  // namespace
 
+uint64_t Surface::ContentId() const {
+  static std::atomic<uint64_t> lastId{0};
+  if (contentId_ == 0) contentId_ = ++lastId;
+  return contentId_;
+}
+
 void Surface::SetSize(int width, int height) {
+  contentId_ = 0;
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   pixels_.assign(size_t(width_) * size_t(height_), Black);
@@ -84,7 +110,10 @@ void Surface::SetPixel(int x, int y, Color c) {
   Row(y)[x] = c & ColorBits;
 }
 
-void Surface::Fill(Color c) { std::fill(pixels_.begin(), pixels_.end(), c & ColorBits); }
+void Surface::Fill(Color c) {
+  contentId_ = 0;
+  std::fill(pixels_.begin(), pixels_.end(), c & ColorBits);
+}
 
 void Surface::FillArea(int x1, int y1, int x2, int y2) {
   Rect r = Normalized(x1, y1, x2, y2);
@@ -185,12 +214,10 @@ void Surface::DrawSurface(int x, int y, const Surface& source) {
   for (int64_t row = clip.top; row < clip.bottom; ++row) {
     Color* d = Row(int(row)) + clip.left;
     const Color* s = source.Row(int(row - y)) + (clip.left - x);
-    if (!source.Transparent) {
+    if (source.Transparent)
+      PlaceRowTransparent(d, s, n, key);
+    else
       CombineRow(d, s, n, Mode);
-      continue;
-    }
-    for (int i = 0; i < n; ++i)
-      if (s[i] != key) d[i] = s[i];
   }
 }
 

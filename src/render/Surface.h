@@ -39,7 +39,14 @@ class Surface {
   Color PixelAt(int x, int y) const;
   void SetPixel(int x, int y, Color c);  // ignored outside
   const Color* Row(int y) const { return pixels_.data() + size_t(y) * width_; }
-  Color* Row(int y) { return pixels_.data() + size_t(y) * width_; }
+  Color* Row(int y) {
+    contentId_ = 0;
+    return pixels_.data() + size_t(y) * width_;
+  }
+  // A number that stands for the present size and pixels: it stays the same while they do and
+  // is never reused for other content, so a copy of a surface shares its original's number.
+  // Lets what is derived from a picture be kept until the picture changes.
+  uint64_t ContentId() const;
 
   // Drawing state, kept between operations.
   Color PenColor = Black;
@@ -74,6 +81,8 @@ class Surface {
   int width_ = 0;
   int height_ = 0;
   std::vector<Color> pixels_;
+  // 0 after every change; numbered on demand by ContentId().
+  mutable uint64_t contentId_ = 0;
 };
 
 }  // namespace render

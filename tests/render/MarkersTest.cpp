@@ -147,6 +147,67 @@ TEST(Markers, KindsAndPlayersOutsideTheTables) {
   EXPECT_EQ(scene.ComposedMap, before);
 }
 
+// What composing a marker leaves behind: the pixels of MarkerBitmap and its drawing state.
+struct Composed {
+  Surface pixels;
+  Color pen, brush;
+  CopyMode mode;
+  bool operator==(const Composed&) const = default;
+};
+
+Composed Compose(Scene& scene, uint8_t kind, uint8_t player) {
+  ComposeMarker(scene, kind, player);
+  const Surface& m = scene.MarkerBitmap;
+  return {m, m.PenColor, m.BrushColor, m.Mode};
+}
+
+// Markers are kept once composed. After each change of something they are made of, a scene that
+// has composed every marker before must compose the same as a new scene with the same changes.
+TEST(Markers, KeptMarkersFollowEveryChangeOfWhatTheyAreMadeOf) {
+  const std::filesystem::path iconFile =
+      std::filesystem::temp_directory_path() / ("render_icons_" + std::to_string(::getpid()) + ".bmp");
+  Surface otherIcons = testing::Filled(300, 20, White);
+  otherIcons.SetPixel(6, 6, Black);
+  otherIcons.SetPixel(11 * 20 + 12, 10, Black);
+  otherIcons.SaveBmp(iconFile);
+
+  using Change = void (*)(Scene&, const std::filesystem::path&);
+  const std::vector<std::pair<const char*, Change>> changes = {
+      {"nothing", [](Scene&, const std::filesystem::path&) {}},
+      {"a light player turned dark", [](Scene& s, const std::filesystem::path&) { s.Palette[1] = DarkBlue; }},
+      {"a dark player turned light", [](Scene& s, const std::filesystem::path&) { s.Palette[2] = LightRed; }},
+      {"an icon pixel", [](Scene& s, const std::filesystem::path&) { s.IconSheet.SetPixel(7, 7, Black); }},
+      {"the mask alone", [](Scene& s, const std::filesystem::path&) { s.MaskSheet.SetPixel(7, 7, Black); }},
+      {"a mine icon pixel", [](Scene& s, const std::filesystem::path&) { s.MineSheet.SetPixel(25, 5, Black); }},
+      {"icons loaded, mask rebuilt",
+       [](Scene& s, const std::filesystem::path& icons) {
+         s.IconSheet.LoadBmp(icons);
+         BuildMaskSheet(s);
+       }},
+      {"the transparent colour", [](Scene& s, const std::filesystem::path&) { s.MarkerBitmap.TransparentColor = MapGreen; }},
+      {"the cell size",
+       [](Scene& s, const std::filesystem::path&) {
+         s.CellSize = 16;
+         s.MarkerBitmap.SetSize(16, 16);
+       }},
+  };
+  Scene warm = MarkerScene();
+  for (size_t i = 0; i < changes.size(); ++i) {
+    for (uint8_t player = 1; player <= 4; ++player)
+      for (uint8_t kind = 0; kind <= 20; ++kind) ComposeMarker(warm, kind, player);
+    changes[i].second(warm, iconFile);
+    Scene fresh = MarkerScene();
+    for (size_t j = 0; j <= i; ++j) changes[j].second(fresh, iconFile);
+    for (uint8_t player = 1; player <= 4; ++player)
+      for (uint8_t kind = 0; kind <= 20; ++kind) {
+        const Composed expected = Compose(fresh, kind, player);
+        EXPECT_EQ(Compose(warm, kind, player), expected)
+            << "after " << changes[i].first << ": kind " << int(kind) << ", player " << int(player);
+      }
+  }
+  std::filesystem::remove(iconFile);
+}
+
 TEST(Markers, RestorekletRedrawsOnlyTheLastUnitOnTheCell) {
   Scene scene = MarkerScene();
   world::TMap World;

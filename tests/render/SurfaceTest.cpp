@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,51 @@ TEST(Surface, TransparentPlacementSkipsEveryPixelOfTheKeyColour) {
   EXPECT_EQ(corner.PixelAt(1, 0), Ground);
   corner.DrawSurface(1, 1, sprite);
   EXPECT_EQ(corner.PixelAt(1, 1), 0x0000FFu);
+
+  // Wide rows, where runs of both kinds fall anywhere within each group of four.
+  Surface wide = Filled(11, 2, 0x0000FF);
+  for (int x : {0, 3, 4, 5, 9, 10}) wide.SetPixel(x, 0, key);
+  for (int x = 0; x < 11; x += 2) wide.SetPixel(x, 1, key);
+  wide.Transparent = true;
+  wide.TransparentColor = key;
+  Surface under = Filled(14, 3, Ground);
+  under.DrawSurface(2, 1, wide);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 14; ++x) {
+      const bool covered = x >= 2 && x < 13 && y >= 1 && wide.PixelAt(x - 2, y - 1) != key;
+      EXPECT_EQ(under.PixelAt(x, y), covered ? 0x0000FFu : Ground) << x << ", " << y;
+    }
+}
+
+TEST(Surface, ContentIdStaysWithTheContentAndChangesWithEveryChange) {
+  Surface s = Filled(4, 4, Ground);
+  const uint64_t first = s.ContentId();
+  EXPECT_EQ(s.ContentId(), first);
+  s.PenColor = Pen;  // drawing state is no content
+  EXPECT_EQ(s.ContentId(), first);
+  const Surface copy = s;
+  EXPECT_EQ(copy.ContentId(), first);
+
+  std::vector<uint64_t> seen{first};
+  const Surface sprite = Filled(2, 2, Brush);
+  const std::vector<void (*)(Surface&, const Surface&)> changes = {
+      [](Surface& t, const Surface&) { t.SetPixel(1, 1, Pen); },
+      [](Surface& t, const Surface&) { t.Fill(Brush); },
+      [](Surface& t, const Surface&) { t.FillArea(0, 0, 2, 2); },
+      [](Surface& t, const Surface&) { t.DrawRectangle(0, 0, 3, 3); },
+      [](Surface& t, const Surface&) { t.DrawEllipse(0, 0, 4, 4); },
+      [](Surface& t, const Surface& from) { t.CopyArea({0, 0, 2, 2}, from, {0, 0, 2, 2}); },
+      [](Surface& t, const Surface& from) { t.DrawSurface(1, 1, from); },
+      [](Surface& t, const Surface&) { t.Row(2)[2] = Pen; },
+      [](Surface& t, const Surface&) { t.SetSize(5, 5); },
+  };
+  for (auto change : changes) {
+    change(s, sprite);
+    const uint64_t id = s.ContentId();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), id), 0);
+    seen.push_back(id);
+  }
+  EXPECT_EQ(copy.ContentId(), first);
 }
 
 }  // namespace
