@@ -1,5 +1,5 @@
 #pragma once
-// Scratch folders and byte-exact files for the file-format tests.
+// Scratch folders, byte-exact files and error texts for the file-format tests.
 
 #include <stdlib.h>
 
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "world/Cp1251.h"
+#include "world/FileError.h"
 
 namespace testing_files {
 
@@ -56,11 +57,19 @@ inline std::string Cp(std::string_view utf8) { return world::Utf8ToCp1251(utf8);
 // Joins lines with CR LF after each.
 inline std::string Lines(std::initializer_list<std::string_view> lines) {
   std::string text;
-  for (std::string_view line : lines) {
-    text += line;
-    text += "\r\n";
-  }
+  for (std::string_view line : lines) (text += line) += "\r\n";
   return text;
+}
+
+// Runs `action`; returns the text of the FileError it raised, or "" when it succeeded.
+template <class Action>
+std::string ErrorOf(Action&& action) {
+  try {
+    action();
+  } catch (const world::FileError& e) {
+    return e.what();
+  }
+  return "";
 }
 
 }  // namespace testing_files
