@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -38,24 +39,82 @@ world::FileError CannotCreate(const std::filesystem::path& path) {
   return world::FileError("Cannot create file " + PathText(path));
 }
 
-// The whole file, or false when it cannot be opened or read (missing, a folder, no right).
-bool ReadWholeFile(const std::filesystem::path& path, QByteArray& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+// Larger files are no picture that could be taken: MaxBmpPixels at 32 bits, and the headers.
+constexpr int64_t MaxBmpFileBytes = MaxBmpPixels * 4 + 65536;
+
+enum class FileRead { Read, CannotOpen, TooLarge };
+
+// The whole file; it cannot be opened or read when it is missing, a folder, a pipe or a device,
+// or not ours to read.
+FileRead ReadWholeFile(const std::filesystem::path& path, QByteArray& bytes) {
+  // Not blocking, so that a named pipe cannot hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return FileRead::CannotOpen;
   struct stat info {};
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  FileRead result = FileRead::Read;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    result = FileRead::CannotOpen;
+  else if (info.st_size > MaxBmpFileBytes)
+    result = FileRead::TooLarge;
   char chunk[65536];
-  while (ok) {
+  while (result == FileRead::Read) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    bytes.append(chunk, qsizetype(n));
+    if (n == 0) break;
+    if (n < 0) result = FileRead::CannotOpen;
+    else if (bytes.size() + n > MaxBmpFileBytes) result = FileRead::TooLarge;  // it grew meanwhile
+    else bytes.append(chunk, qsizetype(n));
   }
   ::close(fd);
-  return ok;
+  return result;
+}
+
+uint32_t Le16At(const QByteArray& bytes, qsizetype at) {
+  return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8;
+}
+uint32_t Le32At(const QByteArray& bytes, qsizetype at) { return Le16At(bytes, at) | Le16At(bytes, at + 2) << 16; }
+
+// Whether an uncompressed picture holds all its pixel rows, padding included. The decoder
+// reads as many rows as there are and leaves the others as whatever its memory held.
+// Compressed pictures and headers it cannot read are left to the decoder's own judgement.
+bool HasAllPixelRows(const QByteArray& bytes) {
+  constexpr qsizetype FileHeaderBytes = 14;
+  constexpr uint32_t CoreHeaderBytes = 12, InfoHeaderBytes = 40;
+  constexpr uint32_t Uncompressed = 0, Bitfields = 3, AlphaBitfields = 6;
+  if (bytes.size() < FileHeaderBytes + CoreHeaderBytes) return true;
+  const uint32_t dataOffset = Le32At(bytes, 10);
+  const uint32_t headerBytes = Le32At(bytes, 14);
+  int64_t width, height, colourEntryBytes, maskBytes = 0;
+  uint32_t bitsPerPixel, compression = Uncompressed, colours = 0;
+  if (headerBytes == CoreHeaderBytes) {
+    width = Le16At(bytes, 18);
+    height = int16_t(Le16At(bytes, 20));
+    bitsPerPixel = Le16At(bytes, 24);
+    colourEntryBytes = 3;
+  } else {
+    if (headerBytes < InfoHeaderBytes || bytes.size() < FileHeaderBytes + InfoHeaderBytes) return true;
+    width = int32_t(Le32At(bytes, 18));
+    height = int32_t(Le32At(bytes, 22));
+    bitsPerPixel = Le16At(bytes, 28);
+    compression = Le32At(bytes, 30);
+    colours = Le32At(bytes, 46);
+    colourEntryBytes = 4;
+    // The colour masks follow a plain info header; later headers hold them inside.
+    if (headerBytes == InfoHeaderBytes && compression == Bitfields) maskBytes = 12;
+    if (headerBytes == InfoHeaderBytes && compression == AlphaBitfields) maskBytes = 16;
+  }
+  if (compression != Uncompressed && compression != Bitfields && compression != AlphaBitfields) return true;
+  width = std::abs(width);
+  height = std::abs(height);
+  if (width > MaxBmpSide || height > MaxBmpSide) return true;  // refused by size anyway
+  int64_t colourTableBytes = 0;
+  if (bitsPerPixel <= 8) {
+    if (colours == 0 || colours > (1u << bitsPerPixel)) colours = 1u << bitsPerPixel;
+    colourTableBytes = int64_t(colours) * colourEntryBytes;
+  }
+  const int64_t dataStart = std::max<int64_t>(dataOffset, FileHeaderBytes + headerBytes + maskBytes + colourTableBytes);
+  const int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+  return dataStart + rowBytes * height <= bytes.size();
 }
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
@@ -95,7 +154,12 @@ int CreateTempBeside(const std::filesystem::path& target, std::filesystem::path&
 
 void Surface::LoadBmp(const std::filesystem::path& path) {
   QByteArray bytes;
-  if (!ReadWholeFile(path, bytes)) throw CannotOpen(path);
+  switch (ReadWholeFile(path, bytes)) {
+    case FileRead::CannotOpen: throw CannotOpen(path);
+    case FileRead::TooLarge: throw NotValid();
+    case FileRead::Read: break;
+  }
+  if (!HasAllPixelRows(bytes)) throw NotValid();
 
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
@@ -130,6 +194,10 @@ void Surface::SaveBmp(const std::filesystem::path& path) const {
   const bool existed = ::stat(path.c_str(), &old) == 0;
   // Root may write anywhere, so a read-only target is refused here rather than by the system.
   if (existed && (S_ISDIR(old.st_mode) || (old.st_mode & 0222) == 0)) throw CannotCreate(path);
+  // So is a folder without any write bit.
+  struct stat folder {};
+  if (::stat(path.has_parent_path() ? path.parent_path().c_str() : ".", &folder) == 0 && (folder.st_mode & 0222) == 0)
+    throw CannotCreate(path);
 
   const uint64_t rowBytes = (uint64_t(width_) * 3 + 3) & ~uint64_t(3);
   const uint64_t imageBytes = rowBytes * uint64_t(height_);

@@ -184,7 +184,7 @@ void CheckTurn(const std::vector<std::string>& lines, Problems& problems) {
       }
       CheckUnitLine(line(n), n, problems);
       const int before = units;
-      units += int(world::SplitCellList(world::CellListOf(line(n))).size());
+      units += int(std::min<size_t>(world::CountCells(world::CellListOf(line(n))), world::MaxUnits + 1));
       if (before <= world::MaxUnits && units > world::MaxUnits)
         problems.push_back({n, "more than 127 units for player " + std::to_string(players)});
     }

@@ -15,7 +15,8 @@ void ReadGridRow(TMap& World, int y, const std::string& row) {
 }
 
 void ReadMineLine(TMap& World, uint8_t kind, const std::string& line) {
-  for (const CellText& cell : SplitCellList(CellListOf(line))) {
+  CellText cell;
+  for (CellListReader cells(CellListOf(line)); cells.Next(cell);) {
     // Coordinates keep their low 8 bits, as the bytes they are stored in would.
     const uint8_t x = uint8_t(LenientInteger(cell.x));
     const uint8_t y = uint8_t(LenientInteger(cell.y));

@@ -23,17 +23,20 @@ constexpr int FirstMineUnitKind = 16;
 struct TCell {
   uint8_t land = 0;  // index into lands; 0 = no land
   uint8_t mine = 0;  // cell mine kind 1..4; 0 = none
+  bool operator==(const TCell&) const = default;
 };
 
 struct zemla {
   std::string name;  // Windows-1251 bytes, as read
   int32_t income = 0;
+  bool operator==(const zemla&) const = default;
 };
 
 struct TUnit {
   uint8_t x = 0;  // 0 while the unit is held by the mouse
   uint8_t y = 0;
   uint8_t kind = 0;
+  bool operator==(const TUnit&) const = default;
 };
 
 struct TPlayer {
@@ -42,6 +45,8 @@ struct TPlayer {
   uint8_t num1 = 0;
   uint8_t count = 0;
   uint8_t num2 = 0;
+  // Stale entries past count take part too: equal players are equal byte for byte.
+  bool operator==(const TPlayer&) const = default;
 };
 
 struct TMap {
@@ -50,6 +55,7 @@ struct TMap {
   std::array<zemla, MaxLands + 1> lands{};
   std::array<TPlayer, MaxPlayers + 1> players{};
   int32_t Year = 0;
+  bool operator==(const TMap&) const = default;
 };
 
 inline bool IsOnMap(int x, int y) { return x >= 1 && x <= MapWidth && y >= 1 && y <= MapHeight; }

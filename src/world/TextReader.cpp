@@ -1,6 +1,7 @@
 #include "world/TextReader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,8 +28,15 @@ int HexDigitValue(char c) {
 }  // namespace
 
 std::string ReadWholeFile(const std::filesystem::path& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking, so that a named pipe cannot hang the open; only a regular file is read at
+  // all, since a pipe or a device such as /dev/zero may never end.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw FileError::FromErrno(errno, fileName);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw FileError::Io(IoAccessDenied);
+  }
   std::string data;
   char buffer[65536];
   for (;;) {

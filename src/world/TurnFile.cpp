@@ -42,11 +42,11 @@ void ReadUnitLines(TextReader& file, int p, TPlayer& player, uint8_t& kind) {
     if (EndsPlayerBlock(line)) return;
     if (line.empty()) continue;
     if (const int letterKind = KindOfLetter(uint8_t(line[0]))) kind = uint8_t(letterKind);
-    const std::vector<CellText> cells = SplitCellList(CellListOf(line));
-    if (player.count + cells.size() > size_t(MaxUnits))
-      throw FileError("Too many units for player " + std::to_string(p) + " (line " +
-                      std::to_string(lineNumber) + ")");
-    for (const CellText& cell : cells) {
+    CellText cell;
+    for (CellListReader cells(CellListOf(line)); cells.Next(cell);) {
+      if (player.count == MaxUnits)
+        throw FileError("Too many units for player " + std::to_string(p) + " (line " +
+                        std::to_string(lineNumber) + ")");
       TUnit& unit = player.units[++player.count];
       unit.x = uint8_t(LenientInteger(cell.x));
       unit.y = uint8_t(LenientInteger(cell.y));
@@ -127,8 +127,11 @@ mode_t DefaultFileMode() {
 void ReplaceFile(const std::filesystem::path& target, const std::string& text) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) throw FileError::Io(IoInvalidFilename);
+  struct stat folderInfo;
+  if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
+    throw FileError::Io(IoInvalidFilename);
+  // A folder without any write bit is refused as a read-only file is, also for root.
+  if ((folderInfo.st_mode & 0222) == 0) throw FileError::Io(IoAccessDenied);
 
   mode_t mode = DefaultFileMode();
   struct stat old;

@@ -1,0 +1,79 @@
+// A picture whose file lacks some of its pixel bytes is refused: the decoder would otherwise
+// fill the missing rows from whatever its memory held, different from one load to the next.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "render/Surface.h"
+#include "world/FileError.h"
+
+namespace robustness {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+
+struct Picture {
+  const char* name;
+  std::string file;
+};
+
+// A 3 by 2 picture with an info header (or, for `core`, the old 12-byte header); every pixel
+// byte and colour table entry 0x40, so that the complete file decodes to one grey.
+Picture MakePicture(const char* name, int bitsPerPixel, uint32_t compression = 0, bool core = false) {
+  const int width = 3, height = 2;
+  const uint32_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+  std::string table;
+  if (bitsPerPixel <= 8) table.assign(size_t(1 << bitsPerPixel) * (core ? 3 : 4), '\x40');
+  if (compression == 3) table = Le32(0xF800) + Le32(0x07E0) + Le32(0x001F);
+  const std::string pixels(rowBytes * height, bitsPerPixel <= 8 ? '\0' : '\x40');
+  std::string header;
+  if (core)
+    header = Le32(12) + Le16(width) + Le16(height) + Le16(1) + Le16(bitsPerPixel);
+  else
+    header = Le32(40) + Le32(width) + Le32(height) + Le16(1) + Le16(bitsPerPixel) + Le32(compression) +
+             Le32(uint32_t(pixels.size())) + Le32(0) + Le32(0) + Le32(0) + Le32(0);
+  const uint32_t offset = 14 + uint32_t(header.size() + table.size());
+  return {name, "BM" + Le32(offset + uint32_t(pixels.size())) + Le32(0) + Le32(offset) + header + table + pixels};
+}
+
+TEST(BmpCompleteness, EveryUncompressedLayoutNeedsAllItsRows) {
+  std::string folderPattern = (fs::temp_directory_path() / "tirmagor-bmp-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(folderPattern.data()), nullptr);
+  const fs::path file = fs::path(folderPattern) / "picture.bmp";
+  const Picture pictures[] = {
+      MakePicture("1 bit", 1),   MakePicture("4 bit", 4),   MakePicture("8 bit", 8),
+      MakePicture("16 bit", 16), MakePicture("24 bit", 24), MakePicture("32 bit", 32),
+      MakePicture("16 bit with colour masks", 16, 3),       MakePicture("24 bit, old header", 24, 0, true),
+      MakePicture("8 bit, old header", 8, 0, true),
+  };
+  for (const Picture& picture : pictures) {
+    SCOPED_TRACE(picture.name);
+    std::ofstream(file, std::ios::binary) << picture.file;
+    render::Surface complete;
+    ASSERT_NO_THROW(complete.LoadBmp(file));
+    EXPECT_EQ(complete.Width(), 3);
+    EXPECT_EQ(complete.Height(), 2);
+
+    // Even the last row's padding is read; without it that row would be garbage.
+    std::ofstream(file, std::ios::binary) << picture.file.substr(0, picture.file.size() - 1);
+    render::Surface kept = complete;
+    try {
+      kept.LoadBmp(file);
+      ADD_FAILURE() << "a picture one byte short was taken";
+    } catch (const world::FileError& e) {
+      EXPECT_STREQ(e.what(), "Bitmap image is not valid");
+    }
+    EXPECT_TRUE(kept == complete);
+  }
+  fs::remove_all(folderPattern);
+}
+
+}  // namespace
+}  // namespace robustness
