@@ -76,8 +76,9 @@ void Editor::ResizeWindowSurface(int width, int height) {
   RepaintWindow();
 }
 
+// Both callers paint the window right after a successful read.
 void Editor::ReadTurn(const fs::path& path) {
-  render::ReadTurnFileAndDraw(scene, World, PlayerCount, edit, path);
+  render::ReadTurnFileAndDraw(scene, World, PlayerCount, edit, path, /*formPaintFollows=*/true);
 }
 
 void Editor::DrawCurrentUnit(uint8_t x, uint8_t y) {

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "render/Surface.h"
 
@@ -23,13 +22,10 @@ class MarkerCache {
     bool operator==(const Sources&) const = default;
   };
 
-  // A composed marker and the drawing state that composing it leaves on MarkerBitmap.
+  // A copy of MarkerBitmap as composing the marker left it: pixels and drawing state.
   struct Marker {
-    std::vector<Color> pixels;  // empty until composed
-    Color color = 0;            // the player colour it was composed in
-    Color penColor = 0;
-    Color brushColor = 0;
-    CopyMode mode = CopyMode::SrcCopy;
+    Surface picture;  // 0 x 0 until composed
+    Color color = 0;  // the player colour it was composed in
   };
 
   // Kinds 0..19 (0 is what the preview shows before a kind is chosen) of players 1..27.
@@ -41,7 +37,7 @@ class MarkerCache {
   Marker* Place(const Sources& sources, uint8_t kind, uint8_t player) {
     if (kind >= Kinds || player < 1 || player >= Players) return nullptr;
     if (!(sources == sources_)) {
-      for (Marker& marker : markers_) marker.pixels.clear();
+      for (Marker& marker : markers_) marker.picture = Surface();
       sources_ = sources;
     }
     return &markers_[size_t(kind) * Players + player];

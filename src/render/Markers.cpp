@@ -1,8 +1,10 @@
 #include "render/Markers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "render/Geometry.h"
 #include "world/TurnFile.h"
@@ -44,8 +46,7 @@ Area Intersection(Area a, Area b) {
 
 bool IsEmpty(Area a) { return a.x1 >= a.x2 || a.y1 >= a.y2; }
 
-void DrawMarkerInView(Scene& scene, int x, int y) {
-  const Surface& marker = scene.MarkerBitmap;
+void DrawMarkerInView(Scene& scene, const Surface& marker, int x, int y) {
   const Area placed{x, y, x + marker.Width(), y + marker.Height()};
   const Area visible = Intersection(placed, ViewArea(scene));
   if (IsEmpty(visible)) return;
@@ -123,31 +124,52 @@ MarkerCache::Sources SourcesOf(const Scene& scene) {
 
 }  // namespace
 
+namespace {
+
+// The kept marker of `kind` for `player`, composed in MarkerBitmap and kept first when the cache
+// does not hold it yet; null for markers that are not kept. A marker that covers MarkerBitmap
+// exactly owes nothing to what the bitmap held before, so only such markers are kept.
+MarkerCache::Marker* KeptMarker(Scene& scene, uint8_t kind, uint8_t player) {
+  const Surface& marker = scene.MarkerBitmap;
+  const int cell = scene.CellSize;
+  if (cell <= 0 || marker.Width() != cell || marker.Height() != cell) return nullptr;
+  MarkerCache::Marker* kept = scene.Markers.Place(SourcesOf(scene), kind, player);
+  if (!kept) return nullptr;
+  const Color pc = scene.Palette[player];
+  if (kept->picture.Width() == cell && kept->color == pc) return kept;
+  ComposeFreshMarker(scene, kind, pc);
+  kept->picture = marker;
+  kept->color = pc;
+  return kept;
+}
+
+// The marker of a unit into ComposedMap and, unless `onWindow` is false, onto the window: as
+// DrawCurrentUnit draws it, but straight from the cache, leaving MarkerBitmap as it may be.
+void DrawUnitMarker(Scene& scene, uint8_t kind, uint8_t player, uint8_t x, uint8_t y, bool onWindow) {
+  MarkerCache::Marker* kept = KeptMarker(scene, kind, player);
+  if (!kept) ComposeMarker(scene, kind, player);
+  Surface& picture = kept ? kept->picture : scene.MarkerBitmap;
+  picture.Transparent = scene.MarkerBitmap.Transparent;
+  const MapPixel at = CellToPixel(scene, x, y);
+  scene.ComposedMap.DrawSurface(at.px, at.py, picture);
+  if (onWindow) DrawMarkerInView(scene, picture, at.px + scene.OriginX, at.py + scene.OriginY);
+}
+
+}  // namespace
+
 void ComposeMarker(Scene& scene, uint8_t kind, uint8_t player) {
   Surface& marker = scene.MarkerBitmap;
-  const bool knownPlayer = player >= 1 && player <= world::MaxPlayers;
-  const Color pc = knownPlayer ? scene.Palette[player] : Black;
-  // A marker that covers MarkerBitmap exactly owes nothing to what the bitmap held before, so
-  // the same sources always give the same pixels and drawing state.
-  const int cell = scene.CellSize;
-  const bool keepable = cell > 0 && marker.Width() == cell && marker.Height() == cell;
-  MarkerCache::Marker* kept = keepable ? scene.Markers.Place(SourcesOf(scene), kind, player) : nullptr;
-  const size_t pixelCount = size_t(cell) * size_t(cell);
-  if (kept && kept->pixels.size() == pixelCount && kept->color == pc) {
-    std::memcpy(marker.Row(0), kept->pixels.data(), pixelCount * sizeof(Color));
-    marker.PenColor = kept->penColor;
-    marker.BrushColor = kept->brushColor;
-    marker.Mode = kept->mode;
+  const MarkerCache::Marker* kept = KeptMarker(scene, kind, player);
+  if (!kept) {
+    const bool knownPlayer = player >= 1 && player <= world::MaxPlayers;
+    ComposeFreshMarker(scene, kind, knownPlayer ? scene.Palette[player] : Black);
     return;
   }
-  ComposeFreshMarker(scene, kind, pc);
-  if (!kept) return;
-  const Color* composed = std::as_const(marker).Row(0);
-  kept->pixels.assign(composed, composed + pixelCount);
-  kept->color = pc;
-  kept->penColor = marker.PenColor;
-  kept->brushColor = marker.BrushColor;
-  kept->mode = marker.Mode;
+  const Surface& picture = kept->picture;
+  std::memcpy(marker.Row(0), picture.Row(0), size_t(picture.Width()) * size_t(picture.Height()) * sizeof(Color));
+  marker.PenColor = picture.PenColor;
+  marker.BrushColor = picture.BrushColor;
+  marker.Mode = picture.Mode;
 }
 
 void DrawCurrentUnit(Scene& scene, const world::TMap& World, const EditingState& state, uint8_t x,
@@ -157,7 +179,7 @@ void DrawCurrentUnit(Scene& scene, const world::TMap& World, const EditingState&
   const uint8_t kind = World.players[state.CurrentPlayer].units[state.CurrentUnit].kind;
   ComposeMarker(scene, kind, state.CurrentPlayer);
   scene.ComposedMap.DrawSurface(at.px, at.py, scene.MarkerBitmap);
-  DrawMarkerInView(scene, at.px + scene.OriginX, at.py + scene.OriginY);
+  DrawMarkerInView(scene, scene.MarkerBitmap, at.px + scene.OriginX, at.py + scene.OriginY);
 }
 
 void Restoreklet(Scene& scene, const world::TMap& World, uint8_t PlayerCount, EditingState& state,
@@ -206,34 +228,94 @@ void Lmdraw(Scene& scene, EditingState& state, uint8_t kind, uint8_t player) {
 
 namespace {
 
-// Draws the turn as the reader takes it into the world.
-class DrawingTurnObserver : public world::TurnReadObserver {
+// Notes the units as the reader takes them into the world, in file order.
+class UnitRecorder : public world::TurnReadObserver {
  public:
-  DrawingTurnObserver(Scene& scene, const world::TMap& World, EditingState& state)
-      : scene_(scene), world_(World), state_(state) {}
+  struct Unit {
+    uint8_t player, unit;
+  };
+  bool committed = false;
+  std::vector<Unit> units;
 
-  void TurnCommitted() override { scene_.ComposedMap.DrawSurface(0, 0, scene_.CleanMap); }
-
-  void UnitRead(uint8_t player, uint8_t unit) override {
-    state_.CurrentPlayer = player;
-    state_.CurrentUnit = unit;
-    if (!IsCurrentUnitValid(state_)) return;
-    const world::TUnit& entry = world_.players[player].units[unit];
-    DrawCurrentUnit(scene_, world_, state_, entry.x, entry.y);
-  }
-
- private:
-  Scene& scene_;
-  const world::TMap& world_;
-  EditingState& state_;
+  void TurnCommitted() override { committed = true; }
+  void UnitRead(uint8_t player, uint8_t unit) override { units.push_back({player, unit}); }
 };
+
+// CleanMap over ComposedMap, then the units in file order, each made the current unit and drawn.
+void DrawTurnUnitByUnit(Scene& scene, const world::TMap& World, EditingState& state,
+                        const std::vector<UnitRecorder::Unit>& units) {
+  scene.ComposedMap.DrawSurface(0, 0, scene.CleanMap);
+  for (const UnitRecorder::Unit& u : units) {
+    state.CurrentPlayer = u.player;
+    state.CurrentUnit = u.unit;
+    if (!IsCurrentUnitValid(state)) continue;
+    const world::TUnit& entry = World.players[u.player].units[u.unit];
+    DrawCurrentUnit(scene, World, state, entry.x, entry.y);
+  }
+}
+
+// The same pixels and state as DrawTurnUnitByUnit, made band by band: each row of cells gets its
+// part of CleanMap and, at once, its markers, while those map rows are still in the processor's
+// cache. A marker is one cell high, so markers of different rows of cells never share a pixel
+// row and only their order within one row of cells matters; that order is the file's.
+void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state,
+                     const std::vector<UnitRecorder::Unit>& units, bool onWindow) {
+  // The units sorted by their row, in file order within a row.
+  std::array<size_t, 257> rowStart{};
+  for (const UnitRecorder::Unit& u : units) ++rowStart[World.players[u.player].units[u.unit].y + 1];
+  for (size_t y = 1; y < rowStart.size(); ++y) rowStart[y] += rowStart[y - 1];
+  std::vector<const UnitRecorder::Unit*> byRow(units.size());
+  std::array<size_t, 256> next{};
+  std::copy(rowStart.begin(), rowStart.end() - 1, next.begin());
+  for (const UnitRecorder::Unit& u : units) byRow[next[World.players[u.player].units[u.unit].y]++] = &u;
+
+  Surface& map = scene.ComposedMap;
+  int cleanRows = 0;  // rows of ComposedMap that already hold CleanMap
+  auto placeCleanRowsUpTo = [&](int row) {
+    row = std::clamp(row, cleanRows, map.Height());
+    if (row > cleanRows) map.CopyArea({0, cleanRows, map.Width(), row}, scene.CleanMap, {0, cleanRows, map.Width(), row});
+    cleanRows = row;
+  };
+
+  const UnitRecorder::Unit* lastDrawn = nullptr;
+  for (int y = 0; y < 256; ++y) {
+    if (rowStart[y] == rowStart[y + 1]) continue;
+    placeCleanRowsUpTo(CellToPixel(scene, 0, uint8_t(y)).py + scene.CellSize);
+    for (size_t i = rowStart[y]; i < rowStart[y + 1]; ++i) {
+      const UnitRecorder::Unit& u = *byRow[i];
+      if (!IsCurrentUnitValid({false, 0, u.player, u.unit})) continue;
+      const world::TUnit& entry = World.players[u.player].units[u.unit];
+      DrawUnitMarker(scene, entry.kind, u.player, entry.x, entry.y, onWindow);
+      if (!lastDrawn || &u > lastDrawn) lastDrawn = &u;
+    }
+  }
+  placeCleanRowsUpTo(map.Height());
+
+  if (units.empty()) return;
+  state.CurrentPlayer = units.back().player;
+  state.CurrentUnit = units.back().unit;
+  // MarkerBitmap holds the marker drawn last in file order.
+  if (lastDrawn) ComposeMarker(scene, World.players[lastDrawn->player].units[lastDrawn->unit].kind, lastDrawn->player);
+}
 
 }  // namespace
 
-void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount,
-                         EditingState& state, const std::filesystem::path& fileName) {
-  DrawingTurnObserver observer(scene, World, state);
-  world::ReadTurnFile(World, PlayerCount, fileName, &observer);
+void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount, EditingState& state,
+                         const std::filesystem::path& fileName, bool formPaintFollows) {
+  UnitRecorder recorder;
+  world::ReadTurnFile(World, PlayerCount, fileName, &recorder);
+  if (!recorder.committed) return;
+  // Banding relies on markers exactly one cell high and on CleanMap being copied, not keyed.
+  const Surface& marker = scene.MarkerBitmap;
+  const bool bandable = scene.CellSize > 0 && marker.Width() == scene.CellSize &&
+                        marker.Height() == scene.CellSize && !scene.CleanMap.Transparent;
+  // FormPaint fills the whole view when the map's corner is not inside it, and the view is where
+  // the markers reach the window; so when it follows at once, markers on the window go unseen.
+  const bool viewRepainted = formPaintFollows && scene.OriginX <= scene.ViewLeft && scene.OriginY <= scene.ViewTop;
+  if (bandable)
+    DrawTurnInBands(scene, World, state, recorder.units, !viewRepainted);
+  else
+    DrawTurnUnitByUnit(scene, World, state, recorder.units);
 }
 
 }  // namespace render

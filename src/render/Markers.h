@@ -26,8 +26,10 @@ void Lmdraw(Scene& scene, EditingState& state, uint8_t kind, uint8_t player);
 
 // ReadTurnFile with drawing attached: on success CleanMap is placed over ComposedMap and every
 // unit is drawn in file order, leaving the current unit on the last one read. On failure World,
-// PlayerCount and ComposedMap are unchanged.
-void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount,
-                         EditingState& state, const std::filesystem::path& fileName);
+// PlayerCount and ComposedMap are unchanged. A caller that runs FormPaint right after a
+// successful read says so with `formPaintFollows`, which spares drawing markers on the window
+// that the paint would cover.
+void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount, EditingState& state,
+                         const std::filesystem::path& fileName, bool formPaintFollows = false);
 
 }  // namespace render
