@@ -56,6 +56,8 @@ FileRead ReadWholeFile(const std::filesystem::path& path, QByteArray& bytes) {
     result = FileRead::CannotOpen;
   else if (info.st_size > MaxBmpFileBytes)
     result = FileRead::TooLarge;
+  else
+    bytes.reserve(qsizetype(info.st_size));
   char chunk[65536];
   while (result == FileRead::Read) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
@@ -117,6 +119,41 @@ bool HasAllPixelRows(const QByteArray& bytes) {
   return dataStart + rowBytes * height <= bytes.size();
 }
 
+// Decodes an uncompressed 24-bit picture with the plain 54-byte headers, the form map pictures
+// come in, without Qt's general decoder and its second copy of the pixels. Its pixels are
+// exactly Qt's. Returns false for any other picture, which Qt reads instead.
+bool DecodePlain24Bit(const QByteArray& bytes, int& width, int& height, std::vector<Color>& pixels) {
+  constexpr qsizetype HeaderBytes = 14 + 40;
+  if (bytes.size() < HeaderBytes || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  const int64_t w = int32_t(Le32At(bytes, 18)), h = int32_t(Le32At(bytes, 22));
+  // Pixels right after the headers, one plane, 24 bits, no compression, no colour table.
+  const bool plain = Le32At(bytes, 10) == HeaderBytes && Le32At(bytes, 14) == 40 && Le16At(bytes, 26) == 1 &&
+                     Le16At(bytes, 28) == 24 && Le32At(bytes, 30) == 0;
+  if (!plain || Le32At(bytes, 46) != 0 || w <= 0 || h == 0) return false;
+  const bool topDown = h < 0;
+  const int64_t rows = topDown ? -h : h;
+  if (w > MaxBmpSide || rows > MaxBmpSide || w * rows > MaxBmpPixels) throw NotValid();
+  const int64_t rowBytes = (w * 3 + 3) & ~int64_t(3);
+  if (HeaderBytes + rowBytes * rows > bytes.size()) throw NotValid();
+
+  pixels.resize(size_t(w) * size_t(rows));
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData()) + HeaderBytes;
+  for (int64_t y = 0; y < rows; ++y) {
+    const uint8_t* in = data + (topDown ? y : rows - 1 - y) * rowBytes;
+    Color* out = pixels.data() + y * w;
+    // Blue, green, red taken four bytes at a time; past the last pixel of the file lies the
+    // terminating zero that QByteArray always keeps.
+    for (int64_t x = 0; x < w; ++x, in += 3) {
+      uint32_t bgr;
+      std::memcpy(&bgr, in, sizeof bgr);
+      out[x] = (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+    }
+  }
+  width = int(w);
+  height = int(rows);
+  return true;
+}
+
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -126,15 +163,6 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
     size -= size_t(n);
   }
   return true;
-}
-
-void PutLe16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
-  PutLe16(out, v & 0xFFFF);
-  PutLe16(out, v >> 16);
 }
 
 // A file beside the target, created exclusively so that a concurrent save cannot share it.
@@ -161,6 +189,16 @@ void Surface::LoadBmp(const std::filesystem::path& path) {
   }
   if (!HasAllPixelRows(bytes)) throw NotValid();
 
+  int plainWidth = 0, plainHeight = 0;
+  std::vector<Color> plainPixels;
+  if (DecodePlain24Bit(bytes, plainWidth, plainHeight, plainPixels)) {
+    width_ = plainWidth;
+    height_ = plainHeight;
+    pixels_ = std::move(plainPixels);
+    contentId_ = 0;
+    return;
+  }
+
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, "bmp");
@@ -174,11 +212,12 @@ void Surface::LoadBmp(const std::filesystem::path& path) {
   if (!reader.read(&image) || image.isNull()) throw NotValid();
   image.convertTo(QImage::Format_RGB32);
 
-  std::vector<Color> pixels(size_t(image.width()) * size_t(image.height()));
-  for (int y = 0; y < image.height(); ++y) {
+  const int imageWidth = image.width(), imageHeight = image.height();
+  std::vector<Color> pixels(size_t(imageWidth) * size_t(imageHeight));
+  for (int y = 0; y < imageHeight; ++y) {
     const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    Color* out = pixels.data() + size_t(y) * image.width();
-    for (int x = 0; x < image.width(); ++x)
+    Color* out = pixels.data() + size_t(y) * imageWidth;
+    for (int x = 0; x < imageWidth; ++x)
       out[x] = world::Rgb(uint8_t(qRed(line[x])), uint8_t(qGreen(line[x])), uint8_t(qBlue(line[x])));
   }
   width_ = image.width();
@@ -204,43 +243,58 @@ void Surface::SaveBmp(const std::filesystem::path& path) const {
   constexpr uint32_t headerBytes = 14 + 40;
   if (headerBytes + imageBytes > 0xFFFFFFFFu) throw CannotCreate(path);
 
-  std::vector<uint8_t> out;
-  out.reserve(1 << 20);
-  out.push_back('B');
-  out.push_back('M');
-  PutLe32(out, uint32_t(headerBytes + imageBytes));
-  PutLe32(out, 0);  // reserved
-  PutLe32(out, headerBytes);
-  PutLe32(out, 40);  // BITMAPINFOHEADER
-  PutLe32(out, uint32_t(width_));
-  PutLe32(out, uint32_t(height_));  // positive: bottom-up
-  PutLe16(out, 1);                  // planes
-  PutLe16(out, 24);                 // bits per pixel
-  PutLe32(out, 0);                  // BI_RGB
-  PutLe32(out, uint32_t(imageBytes));
-  PutLe32(out, 3780);  // 96 dots per inch
-  PutLe32(out, 3780);
-  PutLe32(out, 0);  // colours used
-  PutLe32(out, 0);  // important colours
+  // The headers and whole rows are encoded into one buffer of about a megabyte, written whenever
+  // the next row would not fit. Each row needs one byte to spare (see below).
+  const size_t rowsPerWrite = std::max<size_t>(1, (size_t(1) << 20) / std::max<uint64_t>(rowBytes, 1));
+  std::vector<uint8_t> out(headerBytes + rowsPerWrite * rowBytes + 1);
+  uint8_t* header = out.data();
+  auto put16 = [&header](uint32_t v) {
+    *header++ = uint8_t(v);
+    *header++ = uint8_t(v >> 8);
+  };
+  auto put32 = [&put16](uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  put16('B' | 'M' << 8);
+  put32(uint32_t(headerBytes + imageBytes));
+  put32(0);  // reserved
+  put32(headerBytes);
+  put32(40);  // BITMAPINFOHEADER
+  put32(uint32_t(width_));
+  put32(uint32_t(height_));  // positive: bottom-up
+  put16(1);                  // planes
+  put16(24);                 // bits per pixel
+  put32(0);                  // BI_RGB
+  put32(uint32_t(imageBytes));
+  put32(3780);  // 96 dots per inch
+  put32(3780);
+  put32(0);  // colours used
+  put32(0);  // important colours
 
   std::filesystem::path temp;
   const int fd = CreateTempBeside(path, temp);
   if (fd < 0) throw CannotCreate(path);
   bool ok = true;
+  size_t used = headerBytes;
   for (int y = height_ - 1; y >= 0 && ok; --y) {
+    if (used + rowBytes + 1 > out.size()) {
+      ok = WriteAll(fd, out.data(), used);
+      used = 0;
+    }
+    uint8_t* line = out.data() + used;
     const Color* row = Row(y);
+    // Each pixel as four bytes blue, green, red, 0 and the next pixel three bytes on, so the zero
+    // lands in the next pixel's place or in the row's padding; the buffer has a byte to spare.
     for (int x = 0; x < width_; ++x) {
-      out.push_back(uint8_t(world::BlueOf(row[x])));
-      out.push_back(uint8_t(world::GreenOf(row[x])));
-      out.push_back(uint8_t(world::RedOf(row[x])));
+      const Color c = row[x];
+      const uint32_t bgr = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+      std::memcpy(line + 3 * size_t(x), &bgr, sizeof bgr);
     }
-    out.resize(out.size() + (rowBytes - uint64_t(width_) * 3), 0);
-    if (out.size() >= (1 << 20)) {
-      ok = WriteAll(fd, out.data(), out.size());
-      out.clear();
-    }
+    std::memset(line + 3 * size_t(width_), 0, rowBytes - 3 * uint64_t(width_));
+    used += rowBytes;
   }
-  ok = ok && WriteAll(fd, out.data(), out.size());
+  ok = ok && WriteAll(fd, out.data(), used);
   if (ok && existed) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
