@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "EditorFixture.h"
+#include "app/PanelStatusBar.h"
 #include "app/TForm1.h"
 #include "refwin/TForm2.h"
 
@@ -24,8 +26,8 @@ namespace app::testing {
 
 // A turn file of `players` players without units.
 inline std::string TurnFile(int year, int players) {
-  std::string text = "legend\r\n" + std::to_string(year) + "\r\nPlayer\r\n";
-  for (int p = 1; p <= players; ++p) text += "P" + std::to_string(p) + "\r\n0 0\r\n" + (p < players ? "Player\r\n" : "");
+  std::string text = "legend\r\n" + std::to_string(year) + "\r\n";
+  for (int p = 1; p <= players; ++p) text += "Player\r\nP" + std::to_string(p) + "\r\n0 0\r\n";
   return text + "END\r\n";
 }
 
@@ -34,6 +36,7 @@ inline const std::string kBrokenTurnFile = "legend\r\nyear\r\nPlayer\r\nEND\r\n"
 
 class WindowTest : public ::testing::Test {
  protected:
+  // A fresh working folder with the start-up files of a 400 by 300 map.
   void SetUp() override {
     previousDir_ = fs::current_path();
     dir_ = fs::temp_directory_path() / ("tirmagor-window-" + std::to_string(::getpid()) + "-" +
@@ -41,19 +44,16 @@ class WindowTest : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
+    WriteBytes("orv.dat", kLandFile);
+    PatternMap(400, 300).SaveBmp("map.bmp");
+    IconStrip(15).SaveBmp("osnova.bmp");
+    IconStrip(4).SaveBmp("rudnici.bmp");
+    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
   }
   void TearDown() override {
     form1.reset();
     fs::current_path(previousDir_);
     fs::remove_all(dir_);
-  }
-
-  void WriteStartupFiles(int mapWidth = 400, int mapHeight = 300) {
-    WriteBytes("orv.dat", kLandFile);
-    PatternMap(mapWidth, mapHeight).SaveBmp("map.bmp");
-    IconStrip(15).SaveBmp("osnova.bmp");
-    IconStrip(4).SaveBmp("rudnici.bmp");
-    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
   }
 
   // Program entry: the main window with its start-up, the hidden reference window, showing.
@@ -78,22 +78,27 @@ class WindowTest : public ::testing::Test {
     EXPECT_NE(control, nullptr) << name;
     return control;
   }
+  QLineEdit* spinEdit1() { return Control<QLineEdit>("SpinEdit1"); }
+  QStringList StatusTexts() {
+    QStringList texts;
+    for (int i = 0; i < 4; ++i) texts << Control<PanelStatusBar>("StatusBar1")->PanelAt(i).text;
+    return texts;
+  }
+  void Trigger(const char* action) { form1->findChild<QAction*>(action)->trigger(); }
   Editor& editor() { return form1->editor(); }
   QWidget* surface() { return form1->centralWidget(); }
   QWindow* window() { return form1->windowHandle(); }
   // A client-area pixel in the coordinates of the window system's window (below the menu bar).
-  QPoint InWindow(int x, int y) { return surface()->mapTo(form1.get(), QPoint(x, y)); }
+  QPoint InWindow(QPoint client) { return surface()->mapTo(form1.get(), client); }
+  void Click(Qt::MouseButton button, QPoint client) { QTest::mouseClick(window(), button, {}, InWindow(client)); }
 
   // Answers the next showing of the shared file dialog from inside its modal loop.
   void AnswerDialog(std::function<void(QFileDialog&)> answer) {
     QTimer::singleShot(0, form1.get(), [this, answer] {
       auto* dialog = form1->findChild<QFileDialog*>("OpenDialog1");
-      if (!dialog || !dialog->isVisible()) {
-        ADD_FAILURE() << "the file dialog is not showing";
-        return;
-      }
-      answer(*dialog);
-      if (dialog->isVisible()) dialog->reject();
+      if (dialog && dialog->isVisible()) answer(*dialog);
+      else ADD_FAILURE() << "the file dialog is not showing";
+      if (dialog && dialog->isVisible()) dialog->reject();
     });
   }
 
