@@ -27,7 +27,7 @@ std::string Le(uint32_t v, int bytes) {
 std::string Bmp24(int width, int height, uint32_t coloursUsed, int gap, const std::string& pixels) {
   const uint32_t offset = 54 + uint32_t(gap);
   return "BM" + Le(offset + uint32_t(pixels.size()), 4) + Le(0, 4) + Le(offset, 4) + Le(40, 4) + Le(width, 4) +
-         Le(height, 4) + Le(1, 2) + Le(24, 2) + Le(0, 4) + Le(uint32_t(pixels.size()), 4) + Le(0, 8) +
+         Le(height, 4) + Le(1, 2) + Le(24, 2) + Le(0, 4) + Le(uint32_t(pixels.size()), 4) + Le(0, 4) + Le(0, 4) +
          Le(coloursUsed, 4) + Le(0, 4) + std::string(size_t(gap), '\x55') + pixels;
 }
 
