@@ -7,10 +7,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchWorld.h"
@@ -245,6 +247,14 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   }
 };
 
+// The load average of the last minute: other work on the machine shows in every figure.
+std::string LoadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string oneMinute;
+  in >> oneMinute;
+  return oneMinute.empty() ? "unknown" : oneMinute;
+}
+
 std::string Duration(double seconds) {
   char text[32];
   if (seconds >= 1e-3)
@@ -297,7 +307,8 @@ void PrintSummary(const std::map<std::string, double>& measured) {
        within(exportPerYear, times(diskWrite, 2))},
   };
 
-  std::printf("\nFloors: one copy of the map's pixels (%.1f MB) %s (%s with neither picture in the cache); "
+  std::printf("\n%u cores; load average %s.\n", std::thread::hardware_concurrency(), LoadAverage().c_str());
+  std::printf("Floors: one copy of the map's pixels (%.1f MB) %s (%s with neither picture in the cache); "
               "writing the 24-bit BMP's %.1f MB %s.\n",
               MapPixelBytes / 1e6, mapCopy ? Duration(*mapCopy).c_str() : "not run",
               uncachedCopy ? Duration(*uncachedCopy).c_str() : "not run", BmpFileBytes / 1e6,
@@ -323,7 +334,8 @@ void PrintSummary(const std::map<std::string, double>& measured) {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  std::printf("Making the benchmark world (map 2260 x 1560, 27 players x 127 units, 100 years)...\n");
+  std::printf("Load average %s. Making the benchmark world (map 2260 x 1560, 27 players x 127 units, 100 years)...\n",
+              bench::LoadAverage().c_str());
   std::fflush(stdout);
   bench::BenchWorld world;
   bench::TheWorld = &world;

@@ -164,7 +164,12 @@ void Editor::UpDown1Click() {
 
 void Editor::FormMouseMove(int X, int Y) {
   render::Cell cell = render::PixelToCell(scene, X, Y);
-  ui_.SetStatusPanel(0, "(" + std::to_string(cell.x) + "-" + std::to_string(cell.y) + ")");
+  std::string coordinates = "(";
+  coordinates += std::to_string(cell.x);
+  coordinates += '-';
+  coordinates += std::to_string(cell.y);
+  coordinates += ')';
+  ui_.SetStatusPanel(0, coordinates);
   // Outside the grid there is no cell to read: the panels show what a cell without land shows.
   world::TCell here;
   if (world::IsOnMap(cell.x, cell.y)) here = World.cells[cell.x][cell.y];
