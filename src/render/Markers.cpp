@@ -122,10 +122,6 @@ MarkerCache::Sources SourcesOf(const Scene& scene) {
           scene.MarkerBitmap.TransparentColor, scene.CellSize};
 }
 
-}  // namespace
-
-namespace {
-
 // The kept marker of `kind` for `player`, composed in MarkerBitmap and kept first when the cache
 // does not hold it yet; null for markers that are not kept. A marker that covers MarkerBitmap
 // exactly owes nothing to what the bitmap held before, so only such markers are kept.
@@ -286,7 +282,7 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
       if (!IsCurrentUnitValid({false, 0, u.player, u.unit})) continue;
       const world::TUnit& entry = World.players[u.player].units[u.unit];
       DrawUnitMarker(scene, entry.kind, u.player, entry.x, entry.y, onWindow);
-      if (!lastDrawn || &u > lastDrawn) lastDrawn = &u;
+      if (!lastDrawn || &u > lastDrawn) lastDrawn = &u;  // `units` is in file order
     }
   }
   placeCleanRowsUpTo(map.Height());
