@@ -54,6 +54,14 @@ bench:
 	cmake --build --preset bench -j $(JOBS)
 	cd build/bench && ./bench/tirmagor-bench
 
+# Every fuzz target for FUZZ_SECONDS each, one after another, under ASan and UBSan (clang).
+FUZZ_SECONDS ?= 60
+fuzz:
+	$(call ensure_packages,$(PACKAGES) $(FUZZ_PACKAGES))
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	fuzz/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
 test-sanitize: PRESET = sanitize
 test-sanitize: build
 	ctest --preset sanitize -j $(JOBS)

@@ -1,0 +1,44 @@
+// LoadBmp on any bytes. A refused file is "Bitmap image is not valid" and leaves the surface
+// as it was; a taken one has a size within the limits and colours without a top byte, loads
+// to the same pixels every time (no uninitialised memory), and saves to a file that loads back
+// to the same pixels.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "render/Surface.h"
+#include "world/FileError.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const render::Surface before = fuzz::PatternPicture(3, 2);
+  const std::filesystem::path file = fuzz::ScratchFolder() / "picture.bmp";
+  fuzz::WriteFile(file, std::string(reinterpret_cast<const char*>(data), size));
+
+  render::Surface picture = before;
+  try {
+    picture.LoadBmp(file);
+  } catch (const world::FileError& e) {
+    FUZZ_CHECK(std::string(e.what()) == "Bitmap image is not valid");
+    FUZZ_CHECK(picture == before);
+    return 0;
+  }
+  const int64_t width = picture.Width(), height = picture.Height();
+  FUZZ_CHECK(width >= 1 && height >= 1 && width <= 30000 && height <= 30000);
+  FUZZ_CHECK(width * height <= 200'000'000);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) FUZZ_CHECK((picture.PixelAt(x, y) >> 24) == 0);
+
+  // Large pictures take too long to load twice and save on every run.
+  if (width * height > (1 << 20)) return 0;
+  render::Surface again;
+  again.LoadBmp(file);
+  FUZZ_CHECK(again == picture);
+  const std::filesystem::path saved = fuzz::ScratchFolder() / "saved.bmp";
+  picture.SaveBmp(saved);
+  render::Surface back;
+  back.LoadBmp(saved);
+  FUZZ_CHECK(back == picture);
+  return 0;
+}
