@@ -29,7 +29,7 @@ class BmpFile : public ::testing::Test {
   const fs::path dir_ = fs::temp_directory_path() / ("render_bmp_" + std::to_string(::getpid()));
 };
 
-std::string Le(uint32_t v, int bytes) {
+std::string Le(uint64_t v, int bytes) {
   std::string out;
   for (int i = 0; i < bytes; ++i) out += char(v >> (8 * i));
   return out;
