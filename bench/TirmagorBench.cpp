@@ -17,6 +17,7 @@
 
 #include "BenchWorld.h"
 #include "app/Editor.h"
+#include "app/HeadlessUi.h"
 #include "render/Geometry.h"
 #include "tool/EpochRenderer.h"
 #include "world/TurnFile.h"
@@ -29,28 +30,10 @@ namespace {
 
 BenchWorld* TheWorld = nullptr;
 
-// A desktop that answers nothing and shows nothing; the year field is a plain number.
-class QuietUi : public app::Ui {
- public:
-  std::optional<fs::path> ChooseFile(const app::FileDialogRequest&) override { return std::nullopt; }
-  void ShowError(const std::string&) override {}
-  void SetPlayersField(const std::string&) override {}
-  void SetStatusPanel(int panel, const std::string& text) override { panels[panel] = text; }
-  int YearFieldValue() override { return year; }
-  void SetYearFieldValue(int value) override { year = value; }
-  int UpDownPosition() override { return 27; }
-  void SetUpDown(int, int) override {}
-  void ToggleReferenceWindow() override {}
-  void CloseMainWindow() override {}
-  void WindowSurfaceChanged() override {}
-
-  int year = 0;
-  std::string panels[4];
-};
 
 // An editor after start-up and its first paint, with the epoch open.
 struct StartedEditor {
-  QuietUi ui;
+  app::HeadlessUi ui;
   app::Editor editor{ui};
 
   StartedEditor() {
@@ -72,7 +55,7 @@ struct StartedEditor {
 
 void StartupToFirstPaint(benchmark::State& state) {
   for (auto _ : state) {
-    QuietUi ui;
+    app::HeadlessUi ui;
     auto editor = std::make_unique<app::Editor>(ui);
     editor->StartupDir = TheWorld->StartupDir();
     editor->FormCreate();

@@ -9,13 +9,6 @@ namespace tool {
 
 namespace fs = std::filesystem;
 
-std::optional<fs::path> EpochRenderer::HeadlessUi::ChooseFile(const app::FileDialogRequest&) {
-  if (answers.empty()) return std::nullopt;
-  fs::path answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
-
 EpochRenderer::EpochRenderer(const fs::path& startupDir, const std::optional<fs::path>& palette) {
   editor_.StartupDir = startupDir;
   editor_.FormCreate();

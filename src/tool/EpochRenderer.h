@@ -2,11 +2,11 @@
 // Pictures of turns without a window: the editor started headless, a turn loaded with
 // "Загрузить ход" and the map written with "Сохранить как картинку".
 
-#include <deque>
 #include <filesystem>
 #include <optional>
 
 #include "app/Editor.h"
+#include "app/HeadlessUi.h"
 
 namespace tool {
 
@@ -23,27 +23,9 @@ class EpochRenderer {
   const app::Editor& editor() const { return editor_; }
 
  private:
-  // Answers each dialog with the next queued path; records what the editor would show.
-  class HeadlessUi : public app::Ui {
-   public:
-    std::deque<std::filesystem::path> answers;
-    std::optional<std::filesystem::path> ChooseFile(const app::FileDialogRequest&) override;
-    void ShowError(const std::string&) override {}
-    void SetPlayersField(const std::string&) override {}
-    void SetStatusPanel(int, const std::string&) override {}
-    int YearFieldValue() override { return year; }
-    void SetYearFieldValue(int value) override { year = value; }
-    int UpDownPosition() override { return 27; }
-    void SetUpDown(int, int) override {}
-    void ToggleReferenceWindow() override {}
-    void CloseMainWindow() override {}
-    void WindowSurfaceChanged() override {}
-    int year = 0;
-  };
-
   void RunDialogCommand(void (app::Editor::*command)(), const std::filesystem::path& answer);
 
-  HeadlessUi ui_;
+  app::HeadlessUi ui_;
   app::Editor editor_{ui_};
 };
 
