@@ -14,9 +14,9 @@ namespace robustness {
 // sanitizers' exit checks do not run a second time.
 std::string RunInChild(const std::function<std::string()>& body);
 
-// Within RunInChild: from now on every write to a file other than the standard streams and
-// the report pipe fails with ENOSPC, as it does on a full disk. False where the system
-// cannot filter system calls; the reason is in `why`.
+// Within RunInChild: from now on every write to the next file opened fails with ENOSPC, as
+// it does on a full disk. False where the system cannot filter system calls; the reason is in
+// `why`.
 bool FailFileWritesWithDiskFull(std::string& why);
 
 // Within RunInChild: a tmpfs of `bytes` mounted on `folder`, in a mount namespace of the

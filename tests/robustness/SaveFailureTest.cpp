@@ -2,6 +2,7 @@
 // reason and every file on disk stays byte for byte as it was, with no stray file left.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ChildProcess.h"
@@ -83,25 +84,24 @@ TEST_F(SaveFailure, ReadOnlyFileOrFolderIsRefused) {
   ExpectEditorStillWorks();
 }
 
-// For a user whom permission bits stop, the refusals read the same.
+// For a user whom permission bits stop, a folder that has write bits but not for this user
+// is refused by the system itself, with the same texts.
 TEST_F(SaveFailure, AnOrdinaryUserMeetsTheSameRefusals) {
-  const fs::path files = FolderWithOldFiles("files");
-  fs::permissions(files, fs::perms::all);
-  fs::permissions(files / "Год5.tvk", fs::perms::owner_read | fs::perms::others_read);
-  fs::permissions(files / "Год5.bmp", fs::perms::owner_read | fs::perms::others_read);
   const fs::path folder = FolderWithOldFiles("folder");
-  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                              fs::perms::others_exec);
+  // Root's folder, which "nobody" may not write to; for an ordinary user, a folder whose
+  // write bits are only those of the group and of others.
+  ::chmod(folder.c_str(), ::geteuid() == 0 ? 0755 : 0575);
   const FolderContents before = ContentsOf(Dir());
 
   const std::string report = RunInChild([&]() -> std::string {
     std::string why;
     if (!BecomeOrdinaryUser(why)) return "skip: " + why;
-    return SaveBoth(files / "Год5.tvk", files / "Год5.bmp") + "\n" +
+    return SaveBoth(folder / "Год5.tvk", folder / "Год5.bmp") + "\n" +
            SaveBoth(folder / "new.tvk", folder / "new.bmp");
   });
+  ::chmod(folder.c_str(), 0755);
   if (report.rfind("skip: ", 0) == 0) GTEST_SKIP() << report;
-  EXPECT_EQ(report, "File access denied|" + CannotCreate(files / "Год5.bmp") + "\n" +
+  EXPECT_EQ(report, "File access denied|" + CannotCreate(folder / "Год5.bmp") + "\n" +
                         "File access denied|" + CannotCreate(folder / "new.bmp"));
   EXPECT_EQ(ContentsOf(Dir()), before);
 }
