@@ -133,8 +133,8 @@ PixelBytes PixelBytesOf(const QByteArray& bytes) {
 }
 
 // The colours of a decoded picture. Indexed pictures are looked up here rather than by Qt's
-// conversion, which reads past the end of the colour table for an index the table lacks: a file
-// may use such indexes, and a compressed one leaves the pixels it skips at one. They are black.
+// conversion, which reads past the end of the colour table for an index the table lacks, and a
+// file may well use such indexes. They are black.
 std::vector<Color> ColoursOf(QImage image) {
   const int width = image.width(), height = image.height();
   std::vector<Color> pixels(size_t(width) * size_t(height));
