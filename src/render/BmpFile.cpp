@@ -373,6 +373,9 @@ void Surface::SaveBmp(const std::filesystem::path& path) const {
   }
   ok = ok && WriteAll(fd, out.data(), used);
   if (ok && existed) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  // Only a picture that has reached the disk replaces the old one; a write error the system
+  // reports late (a full disk, a failing device) shows here.
+  ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) {

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <vector>
 
 namespace robustness {
 
@@ -70,7 +71,7 @@ std::string RunInChild(const std::function<std::string()>& body) {
   return report;
 }
 
-bool FailFileWritesWithDiskFull(std::string& why) {
+bool FailOnNextFile(FileCalls calls, int error, std::string& why) {
 #if defined(__x86_64__)
   constexpr uint32_t arch = AUDIT_ARCH_X86_64;
 #elif defined(__aarch64__)
@@ -80,31 +81,37 @@ bool FailFileWritesWithDiskFull(std::string& why) {
   return false;
 #endif
 #if defined(__x86_64__) || defined(__aarch64__)
-  // Only the descriptor that the next file opened gets fails: a save opens one file at a time
-  // and closes it when a write fails. The sanitizers write into pipes of their own to probe
-  // memory; those get other descriptors and must keep working.
+  // Only the descriptor that the next file opened gets: a save opens one file at a time and
+  // closes it when a call fails. The sanitizers write into pipes of their own to probe memory;
+  // those get other descriptors and must keep working.
   const int next = ::dup(0);
   if (next < 0) {
     why = SystemError("dup");
     return false;
   }
   ::close(next);
-  // The low half of the first argument (the descriptor) sits first on these little-endian machines.
-  sock_filter filter[] = {
+  const std::vector<uint32_t> numbers = calls == FileCalls::Writes
+                                            ? std::vector<uint32_t>{__NR_write, __NR_writev, __NR_pwrite64}
+                                            : std::vector<uint32_t>{__NR_fsync, __NR_fdatasync};
+  std::vector<sock_filter> filter = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
       BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_write, 3, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_writev, 2, 0),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_pwrite64, 1, 0),
+  };
+  // Each listed call jumps to the descriptor test after the list; anything else is allowed.
+  for (size_t i = 0; i < numbers.size(); ++i)
+    filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, numbers[i], uint8_t(numbers.size() - i), 0));
+  // The low half of the first argument (the descriptor) sits first on these little-endian machines.
+  const std::vector<sock_filter> tail = {
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[0])),
       BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, uint32_t(next), 1, 0),
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (ENOSPC & SECCOMP_RET_DATA)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (uint32_t(error) & SECCOMP_RET_DATA)),
   };
-  sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+  filter.insert(filter.end(), tail.begin(), tail.end());
+  sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
   if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
     why = SystemError("no_new_privs");
     return false;

@@ -14,10 +14,11 @@ namespace robustness {
 // sanitizers' exit checks do not run a second time.
 std::string RunInChild(const std::function<std::string()>& body);
 
-// Within RunInChild: from now on every write to the next file opened fails with ENOSPC, as
-// it does on a full disk. False where the system cannot filter system calls; the reason is in
-// `why`.
-bool FailFileWritesWithDiskFull(std::string& why);
+// Within RunInChild: from now on the given system calls on the next file opened fail with
+// `error`: writes with ENOSPC as on a full disk, fsync with EIO as on a failing device. False
+// where the system cannot filter system calls; the reason is in `why`.
+enum class FileCalls { Writes, Syncs };
+bool FailOnNextFile(FileCalls calls, int error, std::string& why);
 
 // Within RunInChild: a tmpfs of `bytes` mounted on `folder`, in a mount namespace of the
 // child's own so that nothing outlives it. False where mounting is not permitted.

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "ChildProcess.h"
 #include "RobustnessFixture.h"
 
@@ -113,7 +115,7 @@ TEST_F(SaveFailure, FullDiskKeepsTheOldFiles) {
   const FolderContents before = ContentsOf(Dir());
   const std::string report = RunInChild([&]() -> std::string {
     std::string why;
-    if (!FailFileWritesWithDiskFull(why)) return "skip: " + why;
+    if (!FailOnNextFile(FileCalls::Writes, ENOSPC, why)) return "skip: " + why;
     return SaveBoth(folder / "Год5.tvk", folder / "Год5.bmp") + "\n" +
            SaveBoth(folder / "new.tvk", folder / "new.bmp");
   });
@@ -122,6 +124,21 @@ TEST_F(SaveFailure, FullDiskKeepsTheOldFiles) {
                         CannotCreate(folder / "new.bmp"));
   EXPECT_EQ(ContentsOf(Dir()), before);
   ExpectEditorStillWorks();
+}
+
+// The data written but not accepted by the device: the error shows when the file is synced,
+// still before it replaces the old one.
+TEST_F(SaveFailure, ALateWriteErrorKeepsTheOldFiles) {
+  const fs::path folder = FolderWithOldFiles("device");
+  const FolderContents before = ContentsOf(Dir());
+  const std::string report = RunInChild([&]() -> std::string {
+    std::string why;
+    if (!FailOnNextFile(FileCalls::Syncs, EIO, why)) return "skip: " + why;
+    return SaveBoth(folder / "Год5.tvk", folder / "Год5.bmp");
+  });
+  if (report.rfind("skip: ", 0) == 0) GTEST_SKIP() << report;
+  EXPECT_EQ(report, "I/O error " + std::to_string(EIO) + "|" + CannotCreate(folder / "Год5.bmp"));
+  EXPECT_EQ(ContentsOf(Dir()), before);
 }
 
 // A real file system that fills up halfway through each save.
