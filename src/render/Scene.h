@@ -2,6 +2,7 @@
 // Everything the map drawing works on: the six pictures of the main window, the window's own
 // surface, the player colours and the view geometry.
 
+#include "render/DrawnCells.h"
 #include "render/MarkerCache.h"
 #include "render/Surface.h"
 #include "world/Palette.h"
@@ -33,6 +34,7 @@ struct Scene {
   int ViewBottom = 816;
 
   MarkerCache Markers;  // markers composed before, reused by ComposeMarker
+  DrawnCells DrawnOnComposedMap;  // kept by the marker drawing, used by the turn reader
 };
 
 // Which unit the mouse and the turn reader work on, and whether something is in hand.

@@ -49,22 +49,35 @@ void CombineRow(Color* d, const Color* s, int n, CopyMode mode) {
   }
 }
 
-// One row of a transparent placement: every source pixel but `key` replaces its target. Marker
-// rows mix both kinds unpredictably, so four pixels at a time are blended without branches.
-void PlaceRowTransparent(Color* d, const Color* s, int n, Color key) {
+// A transparent placement of `rows` rows of `n` pixels: every source pixel but `key` replaces its
+// target. Marker rows mix both kinds unpredictably, so pixels are blended without branches, eight
+// at a time where the processor has AVX2 and four at a time otherwise.
+__attribute__((target_clones("avx2", "default"))) void PlaceTransparent(Color* d, size_t targetStride,
+                                                                       const Color* s, size_t sourceStride,
+                                                                       int n, int rows, Color key) {
+  typedef uint32_t Eight __attribute__((vector_size(32)));
   typedef uint32_t Four __attribute__((vector_size(16)));
-  const Four keys = {key, key, key, key};
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    Four source, target;
-    std::memcpy(&source, s + i, sizeof source);
-    std::memcpy(&target, d + i, sizeof target);
-    const Four transparent = (Four)(source == keys);
-    target = (target & transparent) | (source & ~transparent);
-    std::memcpy(d + i, &target, sizeof target);
+  for (int row = 0; row < rows; ++row, d += targetStride, s += sourceStride) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+      Eight source, target;
+      std::memcpy(&source, s + i, sizeof source);
+      std::memcpy(&target, d + i, sizeof target);
+      const Eight transparent = (Eight)(source == key);
+      target = (target & transparent) | (source & ~transparent);
+      std::memcpy(d + i, &target, sizeof target);
+    }
+    for (; i + 4 <= n; i += 4) {
+      Four source, target;
+      std::memcpy(&source, s + i, sizeof source);
+      std::memcpy(&target, d + i, sizeof target);
+      const Four transparent = (Four)(source == key);
+      target = (target & transparent) | (source & ~transparent);
+      std::memcpy(d + i, &target, sizeof target);
+    }
+    for (; i < n; ++i)
+      if (s[i] != key) d[i] = s[i];
   }
-  for (; i < n; ++i)
-    if (s[i] != key) d[i] = s[i];
 }
 
 // Exact test whether dx² · h² ≤ w² · (h² − dy²), the inside condition of the ellipse in
@@ -210,15 +223,13 @@ void Surface::DrawSurface(int x, int y, const Surface& source) {
                               {0, 0, width_, height_});
   if (clip.Empty()) return;
   const int n = int(clip.Width());
-  const Color key = source.TransparentColor & ColorBits;
-  for (int64_t row = clip.top; row < clip.bottom; ++row) {
-    Color* d = Row(int(row)) + clip.left;
-    const Color* s = source.Row(int(row - y)) + (clip.left - x);
-    if (source.Transparent)
-      PlaceRowTransparent(d, s, n, key);
-    else
-      CombineRow(d, s, n, Mode);
+  if (source.Transparent) {
+    PlaceTransparent(Row(int(clip.top)) + clip.left, size_t(width_), source.Row(int(clip.top - y)) + (clip.left - x),
+                     size_t(source.width_), n, int(clip.Height()), source.TransparentColor & ColorBits);
+    return;
   }
+  for (int64_t row = clip.top; row < clip.bottom; ++row)
+    CombineRow(Row(int(row)) + clip.left, source.Row(int(row - y)) + (clip.left - x), n, Mode);
 }
 
 }  // namespace render

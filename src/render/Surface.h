@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "world/Palette.h"
@@ -29,6 +30,24 @@ constexpr Color White = 0xFFFFFF;
 class Surface {
  public:
   Surface() = default;  // 0 x 0, pen black, brush white, SRCCOPY, not transparent
+  Surface(const Surface&) = default;
+  Surface& operator=(const Surface&) = default;
+  // What is moved from is left an empty 0 x 0 picture rather than a size without pixels.
+  Surface(Surface&& other) noexcept { *this = std::move(other); }
+  Surface& operator=(Surface&& other) noexcept {
+    if (this == &other) return *this;
+    PenColor = other.PenColor;
+    BrushColor = other.BrushColor;
+    Mode = other.Mode;
+    Transparent = other.Transparent;
+    TransparentColor = other.TransparentColor;
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    pixels_ = std::move(other.pixels_);
+    other.pixels_.clear();
+    contentId_ = std::exchange(other.contentId_, 0);
+    return *this;
+  }
 
   int Width() const { return width_; }
   int Height() const { return height_; }

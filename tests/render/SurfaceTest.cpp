@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -195,7 +198,26 @@ TEST(Surface, ContentIdStaysWithTheContentAndChangesWithEveryChange) {
     change(s, sprite);
     EXPECT_TRUE(seen.insert(s.ContentId()).second) << "a new number for new content";
   }
+  const std::filesystem::path picture =
+      std::filesystem::temp_directory_path() / ("surface_content_id_" + std::to_string(::getpid()) + ".bmp");
+  s.SaveBmp(picture);
+  s.LoadBmp(picture);
+  std::filesystem::remove(picture);
+  EXPECT_TRUE(seen.insert(s.ContentId()).second) << "a loaded picture is new content, even when it is the same";
   EXPECT_EQ(copy.ContentId(), first);
+
+  // What is moved away leaves an empty picture behind, under a number of its own.
+  const uint64_t beforeMove = s.ContentId();
+  Surface moved = std::move(s);
+  EXPECT_EQ(moved.ContentId(), beforeMove);
+  EXPECT_EQ(s.Width(), 0);
+  EXPECT_EQ(s.Height(), 0);
+  EXPECT_TRUE(seen.insert(s.ContentId()).second);
+  s.SetPixel(0, 0, Pen);
+  EXPECT_EQ(s.PixelAt(0, 0), 0u);
+  s = std::move(moved);
+  EXPECT_EQ(s.ContentId(), beforeMove);
+  EXPECT_EQ(moved.Width(), 0);
 }
 
 }  // namespace
