@@ -21,6 +21,23 @@ namespace fs = std::filesystem;
 std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
 std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 
+// A folder of the test's own, removed however the test ends.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "tirmagor-bmp-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  fs::path operator/(const char* name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
 struct Picture {
   const char* name;
   std::string file;
@@ -46,9 +63,8 @@ Picture MakePicture(const char* name, int bitsPerPixel, uint32_t compression = 0
 }
 
 TEST(BmpCompleteness, EveryUncompressedLayoutNeedsAllItsRows) {
-  std::string folderPattern = (fs::temp_directory_path() / "tirmagor-bmp-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(folderPattern.data()), nullptr);
-  const fs::path file = fs::path(folderPattern) / "picture.bmp";
+  const ScratchFolder folder;
+  const fs::path file = folder / "picture.bmp";
   const Picture pictures[] = {
       MakePicture("1 bit", 1),   MakePicture("4 bit", 4),   MakePicture("8 bit", 8),
       MakePicture("16 bit", 16), MakePicture("24 bit", 24), MakePicture("32 bit", 32),
@@ -74,7 +90,6 @@ TEST(BmpCompleteness, EveryUncompressedLayoutNeedsAllItsRows) {
     }
     EXPECT_TRUE(kept == complete);
   }
-  fs::remove_all(folderPattern);
 }
 
 // Loads the file twice, with other memory in use in between; both loads must agree.
@@ -89,9 +104,8 @@ render::Surface LoadTwice(const fs::path& file) {
 }
 
 TEST(BmpCompleteness, OddPicturesLoadTheSameEveryTime) {
-  std::string folderPattern = (fs::temp_directory_path() / "tirmagor-bmp-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(folderPattern.data()), nullptr);
-  const fs::path file = fs::path(folderPattern) / "picture.bmp";
+  const ScratchFolder folder;
+  const fs::path file = folder / "picture.bmp";
   auto fileHeader = [](uint32_t size, uint32_t offset) { return "BM" + Le32(size) + Le32(0) + Le32(offset); };
   auto infoHeader = [](int width, int height, int bits, uint32_t compression, uint32_t colours) {
     return Le32(40) + Le32(width) + Le32(height) + Le16(1) + Le16(bits) + Le32(compression) + Le32(0) + Le32(0) +
@@ -135,7 +149,6 @@ TEST(BmpCompleteness, OddPicturesLoadTheSameEveryTime) {
     EXPECT_STREQ(e.what(), "Bitmap image is not valid");
   }
   EXPECT_TRUE(kept == odd);
-  fs::remove_all(folderPattern);
 }
 
 }  // namespace
