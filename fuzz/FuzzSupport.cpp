@@ -1,8 +1,11 @@
 #include "FuzzSupport.h"
 
+#include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -24,18 +27,23 @@ void Violated(const char* condition, const char* file, int line) {
 
 namespace {
 
+// libFuzzer ends the process without running destructors, so each run removes the folders
+// that earlier runs, now gone, left behind.
 struct Scratch {
   fs::path folder;
   Scratch() {
     std::error_code ec;
     const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "tirmagor-fuzz-XXXXXX").string();
-    FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-    folder = pattern;
-  }
-  ~Scratch() {
-    std::error_code ec;
+    const std::string prefix = "tirmagor-fuzz-";
+    for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(prefix, 0) != 0) continue;
+      const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+      if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) fs::remove_all(entry.path(), ec);
+    }
+    folder = base / (prefix + std::to_string(::getpid()));
     fs::remove_all(folder, ec);
+    FUZZ_CHECK(fs::create_directory(folder, ec));
   }
 };
 

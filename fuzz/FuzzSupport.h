@@ -18,7 +18,7 @@ namespace fuzz {
   ((condition) ? (void)0 : ::fuzz::Violated(#condition, __FILE__, __LINE__))
 
 // A folder of the process's own for the files a target writes, in memory where the system
-// offers it (/dev/shm), so that saving with fsync costs nothing. Removed at exit.
+// offers it (/dev/shm), so that saving with fsync costs nothing.
 const std::filesystem::path& ScratchFolder();
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
