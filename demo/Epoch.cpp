@@ -185,9 +185,10 @@ void Game::PlaceMineSites(const std::vector<const Region*>& homes) {
       if (IsLand(x, y) && geography_.world.cells[x][y].mine == 0) candidates.emplace_back(x, y);
   random_.Shuffle(candidates);
   int copper = 0;
-  for (auto [x, y] : candidates) {
+  for (const auto& [x, y] : candidates) {
     if (copper == CopperSiteCount) break;
-    bool spaced = std::none_of(mines_.begin(), mines_.end(), [&](const MineSite& m) { return Distance2(m.x, m.y, x, y) < 16; });
+    const int cx = x, cy = y;  // clang 14 does not let a lambda capture structured bindings
+    bool spaced = std::none_of(mines_.begin(), mines_.end(), [&](const MineSite& m) { return Distance2(m.x, m.y, cx, cy) < 16; });
     if (!spaced) continue;
     mines_.push_back({x, y, Copper, 0});
     ++copper;
