@@ -61,7 +61,7 @@ class RenderTool : public Tool {
   }
 };
 
-TEST_F(RenderTool, EachTurnGivesThePictureTheEditorComposes) {
+TEST_F(RenderTool, EachTurnGivesThePictureTheEditorComposesAndErrorsAreTheEditorsTexts) {
   ToolRun run = RunTool("render --dir start --palette colours.pal -o years Год3.tvk Год4.tvk");
   ASSERT_EQ(run.status, 0) << run.err;
   const render::Surface third = Load(dir / "years" / "Год3.bmp");
@@ -73,28 +73,23 @@ TEST_F(RenderTool, EachTurnGivesThePictureTheEditorComposes) {
   run = RunTool("render --dir start --palette colours.pal -o out.png Год3.tvk");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "out.png\n");
-  const QImage png(QString::fromStdString((dir / "out.png").string()), "PNG");
-  ASSERT_EQ(png.size(), QSize(third.Width(), third.Height()));
-  for (int y = 0; y < png.height(); y += 7)
-    for (int x = 0; x < png.width(); x += 3) {
-      const QRgb p = png.pixel(x, y);
-      ASSERT_EQ(world::Rgb(qRed(p), qGreen(p), qBlue(p)), third.PixelAt(x, y)) << x << "," << y;
-    }
-}
+  // The same pixels as the BMP, which Qt reads as well.
+  const auto picture = [&](const char* name) {
+    const QImage image(QString::fromStdString((dir / name).string()));
+    return image.convertToFormat(QImage::Format_RGB32);
+  };
+  ASSERT_FALSE(picture("out.png").isNull());
+  EXPECT_TRUE(picture("out.png") == picture("years/Год3.bmp"));
 
-TEST_F(RenderTool, ErrorsAreTheEditorsTexts) {
-  ToolRun run = RunTool("render --dir start -o out.bmp missing.tvk");
+  run = RunTool("render --dir start -o out.bmp missing.tvk");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "File not found\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
 
-  EXPECT_EQ(RunTool("render --dir nowhere Год3.tvk").err, "Invalid filename\n");
   std::filesystem::remove(dir / "start/rudnici.bmp");
   run = RunTool("render --dir start Год3.tvk");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot open file start/rudnici.bmp\n");
-
-  for (const char* wrong : {"render", "render --bogus Год3.tvk"}) EXPECT_EQ(RunTool(wrong).status, 2);
 }
 
 }  // namespace

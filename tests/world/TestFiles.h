@@ -33,13 +33,8 @@ class TempDir {
   fs::path operator/(std::string_view name) const { return path_ / name; }
 
   fs::path Write(std::string_view name, std::string_view bytes) const {
-    const fs::path file = path_ / name;
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file;
-  }
-
-  size_t EntryCount() const {
-    return size_t(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
+    return path_ / name;
   }
 
  private:

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "world/FileError.h"
+#include <cerrno>
 
+#include "TestFiles.h"
+
+using testing_files::Cp;
+using world::FileError;
 using world::TextReader;
 
 namespace {
@@ -14,7 +18,7 @@ std::string Integers(const std::string& text) {
   std::string read;
   try {
     while (!reader.OnlyBlanksRemain()) read += std::to_string(reader.ReadInteger()) + " ";
-  } catch (const world::FileError& e) {
+  } catch (const FileError& e) {
     read += e.what();
   }
   return read;
@@ -30,12 +34,6 @@ TEST(TextReader, IntegersAreBlankSeparatedTokensAcrossLines) {
   for (const char* bad : {"12x", "+", "-", "$", "1.5", "0x10", "2147483648", "-2147483649",
                           "$80000000", "$1G", "--1", "\xE4"})
     EXPECT_EQ(Integers(bad), "Invalid numeric input") << bad;
-
-  // Reading stops right after the token, and at the end of the file gives 0.
-  TextReader reader = TextReader::FromBytes("15 coins");
-  EXPECT_EQ(reader.ReadInteger(), 15);
-  EXPECT_EQ(reader.ReadLine(), " coins");
-  EXPECT_EQ(reader.ReadInteger(), 0);
 }
 
 TEST(TextReader, LenientConversionNeverFails) {
@@ -44,4 +42,38 @@ TEST(TextReader, LenientConversionNeverFails) {
       {"", 0},      {"x5", 0},   {"+", 0},   {"$1G", 0},
       {"99999999999x", 1215752191}};  // long digit runs wrap modulo 2^32
   for (const auto& [text, value] : cases) EXPECT_EQ(world::LenientInteger(text), value) << text;
+}
+
+TEST(Cp1251, ConvertsRussianTextBothWaysAndKeepsEveryByte) {
+  EXPECT_EQ(Cp("АБВ абв Ёё №€—«»"), "\xC0\xC1\xC2 \xE0\xE1\xE2 \xA8\xB8 \xB9\x88\x97\xAB\xBB");
+  EXPECT_EQ(world::Cp1251ToUtf8("\xCF\xF0\xE8\xE2\xE5\xF2, \xFF!"), "Привет, я!");
+  EXPECT_EQ(Cp("日x\xFF\xC3"), "?x??");  // no such letter, then broken UTF-8
+
+  std::string everyByte;
+  for (int b = 0; b < 256; ++b) everyByte += char(b);
+  EXPECT_EQ(Cp(world::Cp1251ToUtf8(everyByte)), everyByte);
+}
+
+TEST(FileError, SystemErrorsBecomeTheGameCodesAndTexts) {
+  const struct {
+    int err, code;
+    const char* text;
+  } cases[] = {{ENOENT, 2, "File not found"},      {ENAMETOOLONG, 3, "Invalid filename"},
+               {EMFILE, 4, "Too many open files"},  {EACCES, 5, "File access denied"},
+               {EISDIR, 5, "File access denied"},   {ENOSPC, 101, "Disk full"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileError::FromErrno(c.err).code(), c.code) << c.text;
+    EXPECT_STREQ(FileError::FromErrno(c.err).what(), c.text);
+  }
+  EXPECT_STREQ(FileError::FromErrno(EIO).what(), ("I/O error " + std::to_string(EIO)).c_str());
+  EXPECT_STREQ(FileError::Io(world::IoInvalidNumeric).what(), "Invalid numeric input");
+
+  // Every reader opens its file through ReadWholeFile: a missing folder is "Invalid filename".
+  testing_files::TempDir dir;
+  const auto openError = [](const std::filesystem::path& file) {
+    return testing_files::ErrorOf([&] { world::ReadWholeFile(file); });
+  };
+  EXPECT_EQ(openError(dir / "missing.tvk"), "File not found");
+  EXPECT_EQ(openError(dir / "no-folder" / "missing.tvk"), "Invalid filename");
+  EXPECT_EQ(openError("bare-name-missing-in-the-working-folder.tvk"), "File not found");
 }
