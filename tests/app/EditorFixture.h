@@ -1,7 +1,8 @@
 #pragma once
-// An editor started in a temporary folder holding small start-up files made here.
+// Small start-up files made here, and an editor started on them in a scratch folder.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,10 +15,10 @@
 namespace app::testing {
 
 namespace fs = std::filesystem;
+using Errors = std::vector<std::string>;
 
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 inline std::string ReadBytes(const fs::path& path) {
@@ -32,6 +33,13 @@ inline const std::string kLandFile =
     "1 \r\n2 2 1,\r\n3 \r\n4 1 2,\r\nlands\r\n"
     "A\r\n\xD1\xE5\xE2\xE5\xF0\xE8\xFF\r\n15\r\n"
     "B\r\n\xDE\xE6\xED\xE0\xFF\r\n-3\r\n";
+
+// A turn file of `players` players without units.
+inline std::string TurnFile(int year, int players) {
+  std::string text = "legend\r\n" + std::to_string(year) + "\r\n";
+  for (int p = 1; p <= players; ++p) text += "Player\r\nP" + std::to_string(p) + "\r\n0 0\r\n";
+  return text + "END\r\n";
+}
 
 // A map picture whose every pixel differs from its neighbours, so copies can be checked exactly.
 inline render::Surface PatternMap(int width, int height) {
@@ -51,18 +59,16 @@ inline render::Surface IconStrip(int icons) {
   return sheet;
 }
 
-class EditorTest : public ::testing::Test {
+// Each test works in a folder of its own holding the start-up files of a 400 by 300 map.
+class ScratchFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previousDir_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("tirmagor-editor-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("tirmagor-app-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
     WriteStartupFiles(400, 300);
-    ui.editor = &editor;
   }
   void TearDown() override {
     fs::current_path(previousDir_);
@@ -74,7 +80,18 @@ class EditorTest : public ::testing::Test {
     PatternMap(mapWidth, mapHeight).SaveBmp("map.bmp");
     IconStrip(15).SaveBmp("osnova.bmp");
     IconStrip(4).SaveBmp("rudnici.bmp");
+    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
   }
+  const fs::path& dir() const { return dir_; }
+
+ private:
+  fs::path previousDir_ = fs::current_path();
+  fs::path dir_;
+};
+
+class EditorTest : public ScratchFolderTest {
+ protected:
+  EditorTest() { ui.editor = &editor; }
 
   // Start-up as the window runs it, with a client area of the usual size.
   void Start() {
@@ -85,18 +102,11 @@ class EditorTest : public ::testing::Test {
   // The window pixel at the middle of a cell, with the current view origin.
   int CellX(int x) const { return editor.scene.OriginX + 20 * x + 20 + 10; }
   int CellY(int y) const { return editor.scene.OriginY + 20 * (y - 1) + 18 + 10; }
-
   void Press(int x, int y, MouseButton b = MouseButton::Left) { editor.MouseDOwn(b, CellX(x), CellY(y)); }
   void Release(int x, int y, MouseButton b = MouseButton::Left) { editor.Image1MouseUp(b, CellX(x), CellY(y)); }
 
-  const fs::path& dir() const { return dir_; }
-
   FakeUi ui;
   Editor editor{ui};
-
- private:
-  fs::path previousDir_;
-  fs::path dir_;
 };
 
 }  // namespace app::testing

@@ -1,32 +1,31 @@
 #pragma once
-// A desktop for the Editor without windows: dialogs answer from a queue, everything shown is recorded.
+// The headless desktop with a memory: it records what the Editor shows and asks for, and its
+// year field raises the change event as the window's does.
 
-#include <deque>
+#include <algorithm>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Editor.h"
+#include "app/HeadlessUi.h"
 #include "world/FileError.h"
 
 namespace app::testing {
 
-class FakeUi : public Ui {
+class FakeUi : public HeadlessUi {
  public:
-  Editor* editor = nullptr;
+  FakeUi() = default;
+  FakeUi(const FakeUi&) = delete;  // a copy's aliases would still name this object's members
 
-  std::deque<std::optional<std::filesystem::path>> dialogAnswers;  // empty queue = cancel
+  Editor* editor = nullptr;
+  std::deque<std::filesystem::path>& dialogAnswers = answers;  // empty queue = cancel
+  int& yearField = year;
   std::vector<FileDialogRequest> dialogRequests;
   std::vector<std::string> errors;
   std::string playersField;
-  std::string panels[4] = {"(x,y)", "Название земли", "доход", "РУДНИК"};
-  int yearField = 0;
   int upDownMaximum = 0;
   int upDownPosition = 0;
-  int referenceToggles = 0;
-  bool closed = false;
-  int surfaceUpdates = 0;
 
   // Runs a handler as the window does: an error ends it and lands in the error box.
   void Run(const std::function<void()>& handler) {
@@ -36,38 +35,30 @@ class FakeUi : public Ui {
       errors.push_back(e.what());
     }
   }
+  // The user typing into the year field: the value is used as typed.
+  void TypeYear(int value) {
+    year = value;
+    Run([this] { editor->SpinEdit1Change(); });
+  }
 
   std::optional<std::filesystem::path> ChooseFile(const FileDialogRequest& request) override {
     dialogRequests.push_back(request);
-    if (dialogAnswers.empty()) return std::nullopt;
-    auto answer = dialogAnswers.front();
-    dialogAnswers.pop_front();
-    return answer;
+    return HeadlessUi::ChooseFile(request);
   }
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void SetPlayersField(const std::string& text) override { playersField = text; }
-  void SetStatusPanel(int panel, const std::string& text) override { panels[panel] = text; }
-  int YearFieldValue() override { return yearField; }
   // Like the real field: kept within 0..1000, and every change of the text raises the change event.
   void SetYearFieldValue(int value) override {
-    value = value < 0 ? 0 : value > 1000 ? 1000 : value;
-    if (value == yearField) return;
-    yearField = value;
+    value = std::clamp(value, 0, 1000);
+    if (value == year) return;
+    year = value;
     if (editor) Run([this] { editor->SpinEdit1Change(); });
-  }
-  // The user typing into the field: the value is used as typed.
-  void TypeYear(int value) {
-    yearField = value;
-    Run([this] { editor->SpinEdit1Change(); });
   }
   int UpDownPosition() override { return upDownPosition; }
   void SetUpDown(int maximum, int position) override {
     upDownMaximum = maximum;
     upDownPosition = position;
   }
-  void ToggleReferenceWindow() override { ++referenceToggles; }
-  void CloseMainWindow() override { closed = true; }
-  void WindowSurfaceChanged() override { ++surfaceUpdates; }
 };
 
 }  // namespace app::testing

@@ -1,6 +1,6 @@
 #pragma once
-// The editor's windows opened as the program opens them, in a temporary folder with small
-// start-up files, with errors recorded instead of shown in a modal box.
+// The editor's windows opened as the program opens them, in a scratch folder with small start-up
+// files, with errors recorded instead of shown in a modal box.
 
 #include <gtest/gtest.h>
 
@@ -24,36 +24,14 @@ inline void PrintTo(const QStringList& texts, std::ostream* out) { *out << '[' <
 
 namespace app::testing {
 
-// A turn file of `players` players without units.
-inline std::string TurnFile(int year, int players) {
-  std::string text = "legend\r\n" + std::to_string(year) + "\r\n";
-  for (int p = 1; p <= players; ++p) text += "Player\r\nP" + std::to_string(p) + "\r\n0 0\r\n";
-  return text + "END\r\n";
-}
-
 // A turn file whose year line is no number.
 inline const std::string kBrokenTurnFile = "legend\r\nyear\r\nPlayer\r\nEND\r\n";
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ScratchFolderTest {
  protected:
-  // A fresh working folder with the start-up files of a 400 by 300 map.
-  void SetUp() override {
-    previousDir_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("tirmagor-window-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    WriteBytes("orv.dat", kLandFile);
-    PatternMap(400, 300).SaveBmp("map.bmp");
-    IconStrip(15).SaveBmp("osnova.bmp");
-    IconStrip(4).SaveBmp("rudnici.bmp");
-    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
-  }
   void TearDown() override {
     form1.reset();
-    fs::current_path(previousDir_);
-    fs::remove_all(dir_);
+    ScratchFolderTest::TearDown();
   }
 
   // Program entry: the main window with its start-up, the hidden reference window, showing.
@@ -106,10 +84,6 @@ class WindowTest : public ::testing::Test {
   refwin::TForm2* form2 = nullptr;  // owned by form1
   QStringList errors;
   QStringList errorTitles;
-
- private:
-  fs::path previousDir_;
-  fs::path dir_;
 };
 
 }  // namespace app::testing

@@ -9,7 +9,7 @@ namespace {
 
 render::Color ColorOf(const QColor& c) { return render::Color(c.red() | c.green() << 8 | c.blue() << 16); }
 
-TEST_F(WindowTest, MainWindowHasItsDescribedFrameCaptionColourCursorAndFonts) {
+TEST_F(WindowTest, MainWindowHasItsFrameCaptionColourCursorAndFonts) {
   Open();
   EXPECT_EQ(form1->windowTitle(), "Tirmagor - редактор");
   // The offscreen test platform keeps a window's frame on its screen, so x = -1 may become 0 or more.
@@ -20,9 +20,8 @@ TEST_F(WindowTest, MainWindowHasItsDescribedFrameCaptionColourCursorAndFonts) {
   EXPECT_EQ(form1->palette().color(QPalette::Window), menuColor);
   EXPECT_EQ(editor().scene.WindowColor, ColorOf(menuColor));
   EXPECT_EQ(surface()->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_TRUE(errors.isEmpty()) << errors.join("; ").toStdString();
 
-  // Where the described families are installed they are used; otherwise the look-alikes stand in.
+  // Bookman Old Style and Arial where installed; otherwise their look-alikes stand in.
   const QString bookman = QFontInfo(form1->font()).family();
   const QString arial = QFontInfo(Control("Label1")->font()).family();
   EXPECT_TRUE(bookman.startsWith("Bookman Old Style") || bookman.startsWith("URW Bookman")) << bookman.toStdString();
@@ -74,21 +73,7 @@ TEST_F(WindowTest, MenuBarShowsFilesAndReferenceAndHidesTheRest) {
   EXPECT_FALSE(form1->isVisible()) << "Выход closes the main window";
 }
 
-TEST_F(WindowTest, ResizingMovesNoControlAndResizesTheWindowSurface) {
-  Open();
-  const QList<QWidget*> controls = surface()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-  QList<QRect> before;
-  for (QWidget* control : controls) before << control->geometry();
-  form1->resize(700, 500);
-  QApplication::processEvents();
-  QList<QRect> after;
-  for (QWidget* control : controls) after << control->geometry();
-  EXPECT_EQ(after, before);
-  EXPECT_EQ(QSize(editor().scene.Window.Width(), editor().scene.Window.Height()), surface()->size());
-  EXPECT_EQ(surface()->width(), 700);
-}
-
-TEST_F(WindowTest, SurfaceShowsTheEditorsWindowPixels) {
+TEST_F(WindowTest, SurfaceShowsTheEditorsWindowPixelsAndResizingMovesNoControl) {
   Open();
   const render::Scene& scene = editor().scene;
   const QImage shown = surface()->grab().toImage();
@@ -97,7 +82,34 @@ TEST_F(WindowTest, SurfaceShowsTheEditorsWindowPixels) {
   for (QPoint at : {QPoint(300, 200), QPoint(10, 60), QPoint(281 + 10, 10), QPoint(1210, 10)})
     EXPECT_EQ(ColorOf(shown.pixelColor(at)), scene.Window.PixelAt(at.x(), at.y())) << at.x() << "," << at.y();
   EXPECT_EQ(scene.Window.PixelAt(300, 200), scene.CleanMap.PixelAt(298, 170)) << "the first paint shows the map";
-  EXPECT_EQ(ColorOf(shown.pixelColor(281 + 10, 10)), render::Black);
+
+  const QList<QWidget*> controls = surface()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  QList<QRect> before;
+  for (QWidget* control : controls) before << control->geometry();
+  form1->resize(700, 500);
+  QApplication::processEvents();
+  QList<QRect> after;
+  for (QWidget* control : controls) after << control->geometry();
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(surface()->width(), 700);
+  EXPECT_EQ(QSize(scene.Window.Width(), scene.Window.Height()), surface()->size()) << "the window surface follows";
+}
+
+TEST_F(WindowTest, ReferenceWindowTakesThePicturesSizeAndShowsItUnscaled) {
+  PatternMap(300, 200).SaveBmp(u8"Рифленка.bmp");
+  Open();
+  EXPECT_TRUE(form2->windowFlags().testFlag(Qt::Tool));
+  EXPECT_EQ(form2->parentWidget(), form1.get());
+  EXPECT_EQ(form2->frameGeometry(), QRect(-2, 70, 300, 200));
+
+  Trigger("N12");
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
+  const QImage shown = form2->grab().toImage();
+  // The frame takes its share of the picture's size: the client area shows its top-left part.
+  for (QPoint at : {QPoint(0, 0), QPoint(17, 33), QPoint(form2->width() - 1, form2->height() - 1)}) {
+    const render::Color expected = form2->RefPicture().PixelAt(at.x(), at.y());
+    EXPECT_EQ(ColorOf(shown.pixelColor(at)), expected) << at.x() << "," << at.y();
+  }
 }
 
 }  // namespace

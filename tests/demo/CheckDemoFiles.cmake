@@ -1,12 +1,29 @@
-# Writes the demo world into a scratch folder and runs `tirmagor-tool check` on each of its
-# text files; any problem the checker reports fails the test.
+# Runs the demo generator twice into a scratch folder: both runs must write the same files byte
+# for byte, and `tirmagor-tool check` must find no problem in any of the world's text files.
 #   cmake -DGENERATOR=... -DTOOL=... -DSCRATCH=... -P CheckDemoFiles.cmake
 file(REMOVE_RECURSE ${SCRATCH})
-execute_process(COMMAND ${GENERATOR} ${SCRATCH} RESULT_VARIABLE generated)
-if(NOT generated EQUAL 0)
-  message(FATAL_ERROR "the demo generator failed: ${generated}")
+foreach(run first second)
+  execute_process(COMMAND ${GENERATOR} ${SCRATCH}/${run}/world --icons ${SCRATCH}/${run}/icons
+                  RESULT_VARIABLE generated)
+  if(NOT generated EQUAL 0)
+    message(FATAL_ERROR "the demo generator failed: ${generated}")
+  endif()
+endforeach()
+file(GLOB_RECURSE written RELATIVE ${SCRATCH}/first ${SCRATCH}/first/*)
+file(GLOB_RECURSE again RELATIVE ${SCRATCH}/second ${SCRATCH}/second/*)
+if(NOT written STREQUAL again)
+  message(FATAL_ERROR "the two runs wrote different files:\n${written}\n${again}")
 endif()
-file(GLOB files ${SCRATCH}/*.dat ${SCRATCH}/*.pal ${SCRATCH}/*.tvk)
+foreach(name ${written})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SCRATCH}/first/${name} ${SCRATCH}/second/${name}
+                  RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "the two runs wrote different bytes into ${name}")
+  endif()
+endforeach()
+
+set(world ${SCRATCH}/first/world)
+file(GLOB files ${world}/*.dat ${world}/*.pal ${world}/*.tvk)
 list(LENGTH files count)
 if(count LESS 23)
   message(FATAL_ERROR "expected the land file, the palette and 21 turns, found ${count} files")
