@@ -11,8 +11,6 @@
 #include <iterator>
 #include <vector>
 
-#include "render/Markers.h"
-#include "world/Palette.h"
 #include "world/TurnFile.h"
 
 namespace fuzz {
@@ -25,13 +23,10 @@ void Violated(const char* condition, const char* file, int line) {
   __builtin_trap();
 }
 
-namespace {
-
 // libFuzzer ends the process without running destructors, so each run removes the folders
 // that earlier runs, now gone, left behind.
-struct Scratch {
-  fs::path folder;
-  Scratch() {
+const fs::path& ScratchFolder() {
+  static const fs::path folder = [] {
     std::error_code ec;
     const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
     const std::string prefix = "tirmagor-fuzz-";
@@ -41,17 +36,12 @@ struct Scratch {
       const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
       if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) fs::remove_all(entry.path(), ec);
     }
-    folder = base / (prefix + std::to_string(::getpid()));
+    const fs::path folder = base / (prefix + std::to_string(::getpid()));
     fs::remove_all(folder, ec);
     FUZZ_CHECK(fs::create_directory(folder, ec));
-  }
-};
-
-}  // namespace
-
-const fs::path& ScratchFolder() {
-  static Scratch scratch;
-  return scratch.folder;
+    return folder;
+  }();
+  return folder;
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
@@ -60,9 +50,9 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   FUZZ_CHECK(out.good());
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+fs::path WriteInput(const char* name, const uint8_t* data, size_t size) {
+  WriteFile(ScratchFolder() / name, std::string(reinterpret_cast<const char*>(data), size));
+  return ScratchFolder() / name;
 }
 
 void CheckWorldLimits(const world::TMap& World, uint8_t PlayerCount) {
@@ -99,7 +89,11 @@ void CheckTurnRoundTrip(const world::TMap& World, uint8_t PlayerCount) {
 
   const fs::path second = ScratchFolder() / "round-trip-again.tvk";
   world::WriteTurnFile(readBack, readCount, second);
-  FUZZ_CHECK(ReadFile(second) == ReadFile(first));
+  auto bytes = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  FUZZ_CHECK(bytes(second) == bytes(first));
 }
 
 world::TMap BusyWorld() {
@@ -129,35 +123,24 @@ render::Surface PatternPicture(int width, int height) {
   return picture;
 }
 
-render::Surface IconSheetPicture(int icons) {
-  render::Surface sheet;
-  sheet.SetSize(icons * 20, 20);
-  sheet.Fill(render::White);
-  for (int k = 0; k < icons; ++k) {
+void StartEditor(app::Editor& editor) {
+  const fs::path& dir = ScratchFolder();
+  WriteFile(dir / "orv.dat",
+            "Tirmagor\r\n\r\n2\r\n\r\nAAAAAAAAAABBBB\r\nBBBBBAAAAA\r\n"
+            "1 3 1,\r\n2 2 1,4 2,\r\n3 \r\n4 1 2,\r\nlands\r\n"
+            "A\r\n\xD1\xE5\xE2\xE5\xF0\xE8\xFF\r\n15\r\nB\r\n\xDE\xE6\xED\xE0\xFF\r\n-3\r\n");
+  PatternPicture(400, 300).SaveBmp(dir / "map.bmp");
+  for (const auto& [icons, name] : {std::pair{15, "osnova.bmp"}, std::pair{4, "rudnici.bmp"}}) {
+    render::Surface sheet;
+    sheet.SetSize(icons * 20, 20);
+    sheet.Fill(render::White);
     sheet.PenColor = sheet.BrushColor = render::Black;
-    sheet.FillArea(k * 20 + 6, 6, k * 20 + 14, 14);
+    for (int k = 0; k < icons; ++k) sheet.FillArea(k * 20 + 6, 6, k * 20 + 14, 14);
+    sheet.SaveBmp(dir / name);
   }
-  return sheet;
-}
-
-render::Scene StartedScene() {
-  render::Scene scene;
-  scene.CellSize = 20;
-  scene.ViewLeft = scene.OriginX = 2;
-  scene.ViewTop = scene.OriginY = 30;
-  scene.CleanMap = PatternPicture(300, 200);
-  scene.ComposedMap = scene.CleanMap;
-  scene.IconSheet = IconSheetPicture(15);
-  scene.MineSheet = IconSheetPicture(4);
-  render::BuildMaskSheet(scene);
-  scene.KindStripLeft = 281;
-  scene.ColorStripLeft = scene.KindStripLeft + scene.IconSheet.Width() + 4 * scene.CellSize;
-  scene.MarkerBitmap.SetSize(20, 20);
-  scene.MarkerBitmap.TransparentColor = scene.IconSheet.PixelAt(1, 1);
-  scene.MarkerBitmap.Transparent = true;
-  scene.Window.SetSize(1130, 806);
-  world::DefaultPalette(scene.Palette);
-  return scene;
+  editor.StartupDir = dir;
+  editor.FormCreate();
+  editor.ResizeWindowSurface(1130, 806);
 }
 
 }  // namespace fuzz

@@ -2,11 +2,15 @@
 // What the fuzz targets share: a check that stops the run with a report, scratch files, the
 // limits every world must keep, and the round trip of a turn through its file.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "render/Scene.h"
+#include "app/Editor.h"
+#include "render/Surface.h"
+#include "world/FileError.h"
 #include "world/TMap.h"
 
 namespace fuzz {
@@ -21,7 +25,19 @@ namespace fuzz {
 // offers it (/dev/shm), so that saving with fsync costs nothing.
 const std::filesystem::path& ScratchFolder();
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-std::string ReadFile(const std::filesystem::path& path);
+// The fuzzer's input as the scratch file `name`.
+std::filesystem::path WriteInput(const char* name, const uint8_t* data, size_t size);
+
+// The code of the file error that `read` ends with, or nothing when it succeeds.
+template <typename Read>
+std::optional<int> ErrorCode(Read read) {
+  try {
+    read();
+    return std::nullopt;
+  } catch (const world::FileError& e) {
+    return e.code();
+  }
+}
 
 // Player counts 0..27, unit counts 0..127, names of at most 16 bytes.
 void CheckWorldLimits(const world::TMap& World, uint8_t PlayerCount);
@@ -34,11 +50,12 @@ void CheckTurnRoundTrip(const world::TMap& World, uint8_t PlayerCount);
 // A world that is not empty anywhere: every player named and holding units, every land named.
 world::TMap BusyWorld();
 
-// Pictures for a scene as after start-up: a patterned map, white icon sheets with a dot in
-// each icon.
+// A picture whose neighbouring pixels differ.
 render::Surface PatternPicture(int width, int height);
-render::Surface IconSheetPicture(int icons);
-// A scene laid out as start-up lays it out, on those pictures.
-render::Scene StartedScene();
+
+// Starts the editor as the window does, on start-up files made here in the scratch folder: two
+// lands with a few cell mines, a patterned map of 400 by 300 and icon sheets with a square in
+// each icon; the window has its usual size.
+void StartEditor(app::Editor& editor);
 
 }  // namespace fuzz

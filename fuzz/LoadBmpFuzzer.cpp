@@ -3,18 +3,11 @@
 // to the same pixels every time (no uninitialised memory), and saves to a file that loads back
 // to the same pixels.
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "FuzzSupport.h"
-#include "render/Surface.h"
-#include "world/FileError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const render::Surface before = fuzz::PatternPicture(3, 2);
-  const std::filesystem::path file = fuzz::ScratchFolder() / "picture.bmp";
-  fuzz::WriteFile(file, std::string(reinterpret_cast<const char*>(data), size));
+  const std::filesystem::path file = fuzz::WriteInput("picture.bmp", data, size);
 
   render::Surface picture = before;
   try {
@@ -32,13 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Large pictures take too long to load twice and save on every run.
   if (width * height > (1 << 20)) return 0;
-  render::Surface again;
+  render::Surface again, back;
   again.LoadBmp(file);
   FUZZ_CHECK(again == picture);
-  const std::filesystem::path saved = fuzz::ScratchFolder() / "saved.bmp";
-  picture.SaveBmp(saved);
-  render::Surface back;
-  back.LoadBmp(saved);
+  picture.SaveBmp(fuzz::ScratchFolder() / "saved.bmp");
+  back.LoadBmp(fuzz::ScratchFolder() / "saved.bmp");
   FUZZ_CHECK(back == picture);
   return 0;
 }

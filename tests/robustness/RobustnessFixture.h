@@ -1,81 +1,106 @@
 #pragma once
-// An editor started on small start-up files in a scratch folder, with a desktop whose file
-// dialog can spoil the chosen file after the user confirmed it, and the means to prove that a
-// failed command left every file and the editor's state alone.
+// The editor in a scratch folder and the means to prove that a failed command left every file
+// and the editor's state alone.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "EditorFixture.h"
-#include "FakeUi.h"
-#include "app/Editor.h"
+#include "world/TurnFile.h"
 
 namespace robustness {
 
 namespace fs = std::filesystem;
 using app::testing::ReadBytes;
 using app::testing::WriteBytes;
+using Command = void (app::Editor::*)();
 
-// Every entry under a folder: files with their bytes, folders and other entries by kind.
-using FolderContents = std::map<std::string, std::string>;
-FolderContents ContentsOf(const fs::path& folder);
-
-// The file dialog answers from the queue; `afterConfirm` then runs once with the chosen path,
-// between the user's confirmation and the command's use of the file.
-class SabotagedUi : public app::testing::FakeUi {
- public:
-  std::function<void(const fs::path&)> afterConfirm;
-
-  std::optional<fs::path> ChooseFile(const app::FileDialogRequest& request) override {
-    std::optional<fs::path> answer = FakeUi::ChooseFile(request);
-    if (answer && afterConfirm) std::exchange(afterConfirm, nullptr)(*answer);
-    return answer;
+// Every entry under a folder: files with their bytes, anything else as such.
+inline std::map<std::string, std::string> ContentsOf(const fs::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(entry.path(), folder).string();
+    contents[name] = entry.is_regular_file() ? ReadBytes(entry.path()) : "<not a file>";
   }
-};
+  return contents;
+}
 
-// What a failed load must leave as it was.
-struct EditorState {
-  world::TMap World;
-  uint8_t PlayerCount = 0;
-  uint8_t LandCount = 0;
-  render::Surface ComposedMap;
-  world::TPalette Palette{};
-  int OriginX = 0;
-  int OriginY = 0;
-  std::string playersField;
-  bool operator==(const EditorState&) const = default;
-};
+// Two players: Alpha (a city at (2, 2), dragons at (3, 1) and (4, 1) unless `dragons` says
+// otherwise) and Beta (a dwarf at (5, 2)); as the editor writes it.
+inline std::string GoodTurnFile(int year = 5, const std::string& dragons = "3 1,4 1,") {
+  return std::string(world::TurnLegendLine) + "\r\n" + std::to_string(year) +
+         "\r\nPlayer\r\nAlpha\r\n1 2\r\n\xC3 2 2,\r\n\xE4 " + dragons +
+         "\r\nPlayer\r\nBeta\r\n3 4\r\n\xE3 5 2,\r\nEND\r\n";
+}
 
-// Two players: Alpha (dragons at (3, 1) and (4, 1), a city at (2, 2)) and Beta (a dwarf at (5, 2)).
-std::string GoodTurnFile();
-
-class RobustnessTest : public ::testing::Test {
+// The editor started in a scratch folder, with the good turn loaded; whatever a test did to it,
+// it must afterwards still load, edit and save a turn.
+class RobustnessTest : public app::testing::EditorTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    EditorTest::SetUp();
+    Start();
+    ASSERT_EQ(ui.errors, std::vector<std::string>{});
+    ASSERT_EQ(LoadGoodTurn(), "");
+  }
+  void TearDown() override {
+    ExpectEditorStillWorks();
+    // Folders a test made read-only must be opened again before they can be removed.
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir()))
+      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+    EditorTest::TearDown();
+  }
 
-  fs::path Dir() const { return dir_; }
-  EditorState State() const;
+  // What a failed load must leave as it was.
+  auto State() const {
+    return std::tuple(editor.World, editor.PlayerCount, editor.LandCount, editor.scene.ComposedMap,
+                      editor.scene.Palette, editor.scene.OriginX, editor.scene.OriginY, ui.playersField);
+  }
 
-  // Runs a handler as the window does; returns the errors it showed.
-  std::vector<std::string> Run(const std::function<void()>& handler);
+  // Runs a handler as the window does; returns the errors it showed, joined by "; ".
+  std::string Run(const std::function<void()>& handler) {
+    ui.errors.clear();
+    ui.Run(handler);
+    std::string joined;
+    for (const std::string& error : ui.errors) joined += (joined.empty() ? "" : "; ") + error;
+    return joined;
+  }
   // The command with the dialog confirmed on `path`.
-  std::vector<std::string> RunWithFile(void (app::Editor::*command)(), const fs::path& path);
+  std::string RunWithFile(Command command, const fs::path& path) {
+    ui.dialogAnswers = {path};
+    const std::string errors = Run([&] { (editor.*command)(); });
+    ui.dialogAnswers.clear();
+    return errors;
+  }
+  // The same for a load, which must leave the editor's state as it was when it fails.
+  std::string Load(Command command, const fs::path& path) {
+    const auto before = State();
+    const std::string errors = RunWithFile(command, path);
+    EXPECT_TRUE(errors.empty() || State() == before) << path << ": the failed load changed the editor";
+    return errors;
+  }
+  fs::path Write(const std::string& name, const std::string& bytes) {
+    WriteBytes(dir() / name, bytes);
+    return dir() / name;
+  }
+  std::string LoadGoodTurn() { return Load(&app::Editor::N8Click, Write("good.tvk", GoodTurnFile())); }
 
-  // Loads the good turn, moves a dragon with the mouse, saves the turn and reads it back.
-  void ExpectEditorStillWorks();
+  // Loads the good turn, moves a dragon with the mouse and saves the turn.
+  void ExpectEditorStillWorks() {
+    EXPECT_EQ(LoadGoodTurn(), "");
+    EXPECT_EQ(ui.playersField, "2");
+    Press(3, 1);  // Alpha's first dragon
+    Release(6, 3);
+    ui.yearField = 9;
+    EXPECT_EQ(RunWithFile(&app::Editor::N10Click, dir() / "still-works.tvk"), "");
+    EXPECT_EQ(ReadBytes(dir() / "still-works.tvk"), GoodTurnFile(9, "6 3,4 1,"));
+  }
 
-  SabotagedUi ui;
-  app::Editor editor{ui};
-
- private:
-  fs::path dir_;
 };
 
 }  // namespace robustness
