@@ -1,39 +1,17 @@
 #include "render/Markers.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
 #include "TestScene.h"
 #include "render/Geometry.h"
-#include "world/FileError.h"
 
 namespace render {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::DarkBlue;
 using testing::MapGreen;
 
-constexpr Color Yellow = 0x00FFFF, LightRed = 0x0000FF, DarkBlue = 0x800000;
-
-// Icon sheets with a few known pixels: kind 1 has a black dot at (5, 5), kind 2 a coloured one at
-// (3, 3), kind 12 a black dot at (10, 9), mine kind 17 a black dot at (3, 4); all else white.
-// Player 1 is light, player 2 dark, player 3 the marker's transparent colour.
-Scene MarkerScene() {
-  Scene scene = testing::StartedScene();
-  scene.IconSheet.SetPixel(5, 5, Black);
-  scene.IconSheet.SetPixel(20 + 3, 3, world::Rgb(0x40, 0x80, 0xC0));
-  scene.IconSheet.SetPixel(11 * 20 + 10, 9, Black);
-  scene.MineSheet.SetPixel(20 + 3, 4, Black);
-  scene.Palette[1] = LightRed;
-  scene.Palette[2] = DarkBlue;
-  scene.Palette[3] = White;
-  BuildMaskSheet(scene);
-  return scene;
-}
+constexpr Color Yellow = 0x00FFFF;
 
 // A marker's cell, read on the composed map and on the window.
 struct Placed {
@@ -53,22 +31,16 @@ Placed DrawUnit(Scene& scene, world::TMap& World, uint8_t player, uint8_t kind, 
   return {scene, CellToPixel(scene, x, y)};
 }
 
-TEST(Markers, LightColoursHaveRedOrGreenAbove128) {
+TEST(Markers, TroopIconLinesAreBlackOnLightAndYellowOnDarkColours) {
   EXPECT_FALSE(IsLightColor(world::Rgb(128, 128, 255)));
   EXPECT_TRUE(IsLightColor(world::Rgb(129, 0, 0)));
   EXPECT_TRUE(IsLightColor(world::Rgb(0, 129, 0)));
-}
 
-TEST(Markers, MaskIsYellowWhereTheTroopIconIsBlack) {
-  const Scene scene = MarkerScene();
+  Scene scene = testing::MarkerScene();
   EXPECT_EQ(std::pair(scene.MaskSheet.Width(), scene.MaskSheet.Height()), std::pair(200, 20));
-  EXPECT_EQ(scene.MaskSheet.PixelAt(5, 5), Yellow);
   EXPECT_EQ(scene.MaskSheet.PixelAt(6, 5), Black);
   EXPECT_EQ(scene.MaskSheet.PixelAt(23, 3), world::Rgb(0xBF, 0x7F, 0));
-}
 
-TEST(Markers, TroopIconLinesAreBlackOnLightAndYellowOnDarkColours) {
-  Scene scene = MarkerScene();
   world::TMap World;
   const Placed light = DrawUnit(scene, World, 1, 1, 3, 4);
   const Placed dark = DrawUnit(scene, World, 2, 1, 5, 4);
@@ -86,7 +58,7 @@ TEST(Markers, TroopIconLinesAreBlackOnLightAndYellowOnDarkColours) {
 }
 
 TEST(Markers, BuildingsSitOnABlockAndKeepBlackLinesOnAnyColour) {
-  Scene scene = MarkerScene();
+  Scene scene = testing::MarkerScene();
   const std::pair<uint8_t, Area> blocks[] = {{11, {7, 10, 10, 13}}, {12, {7, 6, 14, 13}}, {15, {8, 8, 12, 12}}};
   for (uint8_t player : {1, 2})
     for (const auto& [kind, block] : blocks) {
@@ -101,7 +73,7 @@ TEST(Markers, BuildingsSitOnABlockAndKeepBlackLinesOnAnyColour) {
 }
 
 TEST(Markers, PreviewMineUnitsAndValuesOutsideTheTables) {
-  Scene scene = MarkerScene();
+  Scene scene = testing::MarkerScene();
   EditingState state;
   Lmdraw(scene, state, 0, 2);  // kind 0: the circle without an icon, shown opaque
   EXPECT_TRUE(state.Holding);
@@ -118,6 +90,12 @@ TEST(Markers, PreviewMineUnitsAndValuesOutsideTheTables) {
   EXPECT_EQ(scene.MarkerBitmap, testing::Filled(20, 20, White));
   ComposeMarker(scene, 1, 0);  // no such player: black
   EXPECT_EQ(scene.MarkerBitmap.PixelAt(10, 10), Black);
+  // A kept marker brings its drawing state along: a building's, after a troop's on a dark colour.
+  ComposeMarker(scene, 11, 2);
+  ComposeMarker(scene, 1, 2);
+  ComposeMarker(scene, 11, 2);
+  EXPECT_EQ(scene.MarkerBitmap.PenColor, DarkBlue);
+  EXPECT_EQ(scene.MarkerBitmap.Mode, CopyMode::SrcAnd);
 
   world::TMap World;
   World.players[1].units[1] = {3, 4, 1};
@@ -128,51 +106,8 @@ TEST(Markers, PreviewMineUnitsAndValuesOutsideTheTables) {
   EXPECT_EQ(scene.ComposedMap, before);
 }
 
-// Markers are kept once composed. After each change of something they are made of, a scene that
-// has composed every marker before must compose the same as a new scene with the same changes.
-TEST(Markers, KeptMarkersFollowEveryChangeOfWhatTheyAreMadeOf) {
-  const fs::path iconFile = fs::temp_directory_path() / ("render_icons_" + std::to_string(::getpid()) + ".bmp");
-  Surface otherIcons = testing::Filled(300, 20, White);
-  otherIcons.SetPixel(6, 6, Black);
-  otherIcons.SetPixel(11 * 20 + 12, 10, Black);
-  otherIcons.SaveBmp(iconFile);
-
-  const std::vector<std::pair<const char*, std::function<void(Scene&)>>> changes = {
-      {"nothing", [](Scene&) {}},
-      {"a light player turned dark", [](Scene& s) { s.Palette[1] = DarkBlue; }},
-      {"a dark player turned light", [](Scene& s) { s.Palette[2] = LightRed; }},
-      {"an icon pixel", [](Scene& s) { s.IconSheet.SetPixel(7, 7, Black); }},
-      {"the mask alone", [](Scene& s) { s.MaskSheet.SetPixel(7, 7, Black); }},
-      {"a mine icon pixel", [](Scene& s) { s.MineSheet.SetPixel(25, 5, Black); }},
-      {"icons loaded, mask rebuilt", [&](Scene& s) { s.IconSheet.LoadBmp(iconFile); BuildMaskSheet(s); }},
-      {"the transparent colour", [](Scene& s) { s.MarkerBitmap.TransparentColor = MapGreen; }},
-      {"the cell size", [](Scene& s) { s.CellSize = 16; s.MarkerBitmap.SetSize(16, 16); }},
-  };
-  // What composing leaves behind: the pixels of MarkerBitmap and its drawing state.
-  auto compose = [](Scene& scene, uint8_t kind, uint8_t player) {
-    ComposeMarker(scene, kind, player);
-    const Surface& m = scene.MarkerBitmap;
-    return std::tuple(m, m.PenColor, m.BrushColor, m.Mode);
-  };
-  Scene warm = MarkerScene();
-  for (size_t i = 0; i < changes.size(); ++i) {
-    for (uint8_t player = 1; player <= 4; ++player)
-      for (uint8_t kind = 0; kind <= 20; ++kind) ComposeMarker(warm, kind, player);
-    changes[i].second(warm);
-    Scene fresh = MarkerScene();
-    for (size_t j = 0; j <= i; ++j) changes[j].second(fresh);
-    for (uint8_t player = 1; player <= 4; ++player)
-      for (uint8_t kind = 0; kind <= 20; ++kind) {
-        const auto expected = compose(fresh, kind, player);
-        EXPECT_TRUE(compose(warm, kind, player) == expected)
-            << "after " << changes[i].first << ": kind " << int(kind) << ", player " << int(player);
-      }
-  }
-  fs::remove(iconFile);
-}
-
 TEST(Markers, RestorekletRedrawsOnlyTheLastUnitOnTheCell) {
-  Scene scene = MarkerScene();
+  Scene scene = testing::MarkerScene();
   world::TMap World;
   DrawUnit(scene, World, 1, 1, 3, 4);
   DrawUnit(scene, World, 2, 1, 9, 9);
@@ -193,23 +128,6 @@ TEST(Markers, RestorekletRedrawsOnlyTheLastUnitOnTheCell) {
   World.players[1].count--;  // the unit has left the cell
   Restoreklet(scene, World, 2, state, 6, 6);
   EXPECT_EQ(other.Map(10, 10), MapGreen);
-}
-
-// What a successful read draws is compared with drawing unit after unit in TurnDrawingTest.
-TEST(Markers, AFailedTurnReadDrawsNothing) {
-  const fs::path turn = fs::temp_directory_path() / ("render_turn_" + std::to_string(::getpid()) + ".tvk");
-  // A unit is read before the second player's header turns out broken.
-  std::ofstream(turn, std::ios::binary) << "legend\r\n17\r\nPlayer\r\nCarl\r\n1 1\r\n\xE3 9 9,\r\nPlayer\r\nDora\r\nx\r\nEND\r\n";
-  Scene scene = MarkerScene();
-  scene.ComposedMap.SetPixel(0, 0, 0x010101);
-  const Scene before = scene;
-  world::TMap World;
-  uint8_t PlayerCount = 5;
-  EditingState state;
-  EXPECT_THROW(ReadTurnFileAndDraw(scene, World, PlayerCount, state, turn), world::FileError);
-  EXPECT_EQ(scene.ComposedMap, before.ComposedMap);
-  EXPECT_EQ(scene.Window, before.Window);
-  fs::remove(turn);
 }
 
 }  // namespace

@@ -1,12 +1,20 @@
 #pragma once
-// A scene laid out as after a normal start-up, with small pictures made on the spot.
+// A scene laid out as after a normal start-up, with small pictures made on the spot, and a
+// scratch folder for the files the tests write.
 
-#include "render/Scene.h"
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "render/Markers.h"
 
 namespace render::testing {
 
 constexpr Color WindowGrey = 0xF0F0F0;
 constexpr Color MapGreen = 0x208040;
+constexpr Color LightRed = 0x0000FF, DarkBlue = 0x800000;
 
 inline Surface Filled(int width, int height, Color c) {
   Surface s;
@@ -35,5 +43,40 @@ inline Scene StartedScene(int mapWidth = 300, int mapHeight = 200) {
   for (int p = 1; p <= 27; ++p) scene.Palette[p] = Color(p * 0x090503);
   return scene;
 }
+
+// Icon sheets with a few known pixels: kind 1 has a black dot at (5, 5), kind 2 a coloured one at
+// (3, 3), kind 12 a black dot at (10, 9), mine kind 17 a black dot at (3, 4); all else white.
+// Player 1 is light, player 2 dark, player 3 the marker's transparent colour.
+inline Scene MarkerScene() {
+  Scene scene = StartedScene();
+  scene.IconSheet.SetPixel(5, 5, Black);
+  scene.IconSheet.SetPixel(20 + 3, 3, world::Rgb(0x40, 0x80, 0xC0));
+  scene.IconSheet.SetPixel(11 * 20 + 10, 9, Black);
+  scene.MineSheet.SetPixel(20 + 3, 4, Black);
+  scene.Palette[1] = LightRed;
+  scene.Palette[2] = DarkBlue;
+  scene.Palette[3] = White;
+  BuildMaskSheet(scene);
+  return scene;
+}
+
+// A folder of its own for one test, removed however the test ends.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& name)
+      : path_(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDir() { std::filesystem::remove_all(path_); }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  std::filesystem::path Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
+    return path_ / name;
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 }  // namespace render::testing
