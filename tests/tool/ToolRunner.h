@@ -23,13 +23,8 @@ class Tool : public testing::Test {
     const std::string command = "cd '" + dir.path().string() + "' && '" TIRMAGOR_TOOL "' " +
                                 arguments + " >.out 2>.err";
     const int raw = std::system(command.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = testing_files::ReadBytes(dir / ".out");
-    run.err = testing_files::ReadBytes(dir / ".err");
-    std::filesystem::remove(dir / ".out");
-    std::filesystem::remove(dir / ".err");
-    return run;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing_files::ReadBytes(dir / ".out"),
+            testing_files::ReadBytes(dir / ".err")};
   }
 
   testing_files::TempDir dir;

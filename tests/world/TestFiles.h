@@ -5,12 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "world/Cp1251.h"
 #include "world/FileError.h"
+#include "world/TextReader.h"
 
 namespace testing_files {
 
@@ -26,8 +26,6 @@ class TempDir {
     std::error_code ec;
     fs::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
   const fs::path& path() const { return path_; }
   fs::path operator/(std::string_view name) const { return path_ / name; }
@@ -41,10 +39,7 @@ class TempDir {
   fs::path path_;
 };
 
-inline std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+inline std::string ReadBytes(const fs::path& file) { return world::ReadWholeFile(file); }
 
 // Test texts are written in UTF-8 and stored as the Windows-1251 bytes the files hold.
 inline std::string Cp(std::string_view utf8) { return world::Utf8ToCp1251(utf8); }
