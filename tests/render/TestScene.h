@@ -12,9 +12,7 @@
 
 namespace render::testing {
 
-constexpr Color WindowGrey = 0xF0F0F0;
-constexpr Color MapGreen = 0x208040;
-constexpr Color LightRed = 0x0000FF, DarkBlue = 0x800000;
+constexpr Color MapGreen = 0x208040, LightRed = 0x0000FF, DarkBlue = 0x800000;
 
 inline Surface Filled(int width, int height, Color c) {
   Surface s;
@@ -23,60 +21,49 @@ inline Surface Filled(int width, int height, Color c) {
   return s;
 }
 
-// Icon sheets are white, the marker's transparent colour therefore white too.
+// Icon sheets that are white but for a few known pixels, and so is the marker's transparent
+// colour: kind 1 has a black dot at (5, 5), kind 2 a coloured one at (3, 3), kind 12 a black dot
+// at (10, 9), mine kind 17 a black dot at (3, 4). Player 1 is light, player 2 dark, player 3 the
+// marker's transparent colour.
 inline Scene StartedScene(int mapWidth = 300, int mapHeight = 200) {
   Scene scene;
   scene.CellSize = 20;
   scene.ViewLeft = scene.OriginX = 2;
   scene.ViewTop = scene.OriginY = 30;
-  scene.WindowColor = WindowGrey;
-  scene.CleanMap = Filled(mapWidth, mapHeight, MapGreen);
-  scene.ComposedMap = scene.CleanMap;
+  scene.CleanMap = scene.ComposedMap = Filled(mapWidth, mapHeight, MapGreen);
   scene.IconSheet = Filled(300, 20, White);
-  scene.MineSheet = Filled(80, 20, White);
-  scene.KindStripLeft = 281;
-  scene.ColorStripLeft = scene.KindStripLeft + scene.IconSheet.Width() + 4 * scene.CellSize;
-  scene.MarkerBitmap.SetSize(20, 20);
-  scene.MarkerBitmap.TransparentColor = scene.IconSheet.PixelAt(1, 1);
-  scene.MarkerBitmap.Transparent = true;
-  scene.Window = Filled(1250, 830, WindowGrey);
-  for (int p = 1; p <= 27; ++p) scene.Palette[p] = Color(p * 0x090503);
-  return scene;
-}
-
-// Icon sheets with a few known pixels: kind 1 has a black dot at (5, 5), kind 2 a coloured one at
-// (3, 3), kind 12 a black dot at (10, 9), mine kind 17 a black dot at (3, 4); all else white.
-// Player 1 is light, player 2 dark, player 3 the marker's transparent colour.
-inline Scene MarkerScene() {
-  Scene scene = StartedScene();
   scene.IconSheet.SetPixel(5, 5, Black);
   scene.IconSheet.SetPixel(20 + 3, 3, world::Rgb(0x40, 0x80, 0xC0));
   scene.IconSheet.SetPixel(11 * 20 + 10, 9, Black);
+  scene.MineSheet = Filled(80, 20, White);
   scene.MineSheet.SetPixel(20 + 3, 4, Black);
+  BuildMaskSheet(scene);
+  scene.KindStripLeft = 281;
+  scene.ColorStripLeft = 661;
+  scene.MarkerBitmap.SetSize(20, 20);
+  scene.MarkerBitmap.TransparentColor = White;
+  scene.MarkerBitmap.Transparent = true;
+  scene.Window = Filled(1250, 830, scene.WindowColor);
+  for (int p = 1; p <= 27; ++p) scene.Palette[p] = Color(p * 0x090503);
   scene.Palette[1] = LightRed;
   scene.Palette[2] = DarkBlue;
   scene.Palette[3] = White;
-  BuildMaskSheet(scene);
   return scene;
 }
 
 // A folder of its own for one test, removed however the test ends.
-class ScratchDir {
- public:
+struct ScratchDir {
   explicit ScratchDir(const std::string& name)
-      : path_(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(path_);
+      : path(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path);
   }
-  ~ScratchDir() { std::filesystem::remove_all(path_); }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  ~ScratchDir() { std::filesystem::remove_all(path); }
+  std::filesystem::path operator/(const std::string& name) const { return path / name; }
   std::filesystem::path Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path_ / name, std::ios::binary) << bytes;
-    return path_ / name;
+    std::ofstream(path / name, std::ios::binary) << bytes;
+    return path / name;
   }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
+  const std::filesystem::path path;
 };
 
 }  // namespace render::testing
