@@ -9,13 +9,11 @@
 #include <string>
 
 #include "FakeUi.h"
-#include "app/Editor.h"
 #include "render/Surface.h"
 
 namespace app::testing {
 
 namespace fs = std::filesystem;
-using Errors = std::vector<std::string>;
 
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -41,7 +39,7 @@ inline std::string TurnFile(int year, int players) {
   return text + "END\r\n";
 }
 
-// A map picture whose every pixel differs from its neighbours, so copies can be checked exactly.
+// A picture whose every pixel differs from its neighbours, so copies can be checked exactly.
 inline render::Surface PatternMap(int width, int height) {
   render::Surface map;
   map.SetSize(width, height);
@@ -50,7 +48,7 @@ inline render::Surface PatternMap(int width, int height) {
   return map;
 }
 
-// White sheets of `icons` squares with one black pixel at (10, 10) of each square.
+// A white sheet of `icons` squares with one black pixel at (10, 10) of each square.
 inline render::Surface IconStrip(int icons) {
   render::Surface sheet;
   sheet.SetSize(icons * 20, 20);
@@ -68,19 +66,15 @@ class ScratchFolderTest : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
-    WriteStartupFiles(400, 300);
+    WriteBytes("orv.dat", kLandFile);
+    PatternMap(400, 300).SaveBmp("map.bmp");
+    IconStrip(15).SaveBmp("osnova.bmp");
+    IconStrip(4).SaveBmp("rudnici.bmp");
+    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
   }
   void TearDown() override {
     fs::current_path(previousDir_);
     fs::remove_all(dir_);
-  }
-
-  void WriteStartupFiles(int mapWidth, int mapHeight) {
-    WriteBytes("orv.dat", kLandFile);
-    PatternMap(mapWidth, mapHeight).SaveBmp("map.bmp");
-    IconStrip(15).SaveBmp("osnova.bmp");
-    IconStrip(4).SaveBmp("rudnici.bmp");
-    PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
   }
   const fs::path& dir() const { return dir_; }
 
@@ -100,8 +94,8 @@ class EditorTest : public ScratchFolderTest {
   }
 
   // The window pixel at the middle of a cell, with the current view origin.
-  int CellX(int x) const { return editor.scene.OriginX + 20 * x + 20 + 10; }
-  int CellY(int y) const { return editor.scene.OriginY + 20 * (y - 1) + 18 + 10; }
+  int CellX(int x) const { return editor.scene.OriginX + 20 * x + 30; }
+  int CellY(int y) const { return editor.scene.OriginY + 20 * (y - 1) + 28; }
   void Press(int x, int y, MouseButton b = MouseButton::Left) { editor.MouseDOwn(b, CellX(x), CellY(y)); }
   void Release(int x, int y, MouseButton b = MouseButton::Left) { editor.Image1MouseUp(b, CellX(x), CellY(y)); }
 

@@ -1,6 +1,5 @@
 #pragma once
-// The headless desktop with a memory: it records what the Editor shows and asks for, and its
-// year field raises the change event as the window's does.
+// The headless desktop with a memory: it records what the Editor shows and asks for.
 
 #include <algorithm>
 #include <functional>
@@ -15,16 +14,12 @@ namespace app::testing {
 
 class FakeUi : public HeadlessUi {
  public:
-  FakeUi() = default;
-  FakeUi(const FakeUi&) = delete;  // a copy's aliases would still name this object's members
-
   Editor* editor = nullptr;
   std::deque<std::filesystem::path>& dialogAnswers = answers;  // empty queue = cancel
   int& yearField = year;
   std::vector<FileDialogRequest> dialogRequests;
   std::vector<std::string> errors;
   std::string playersField;
-  int upDownMaximum = 0;
   int upDownPosition = 0;
 
   // Runs a handler as the window does: an error ends it and lands in the error box.
@@ -47,7 +42,7 @@ class FakeUi : public HeadlessUi {
   }
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void SetPlayersField(const std::string& text) override { playersField = text; }
-  // Like the real field: kept within 0..1000, and every change of the text raises the change event.
+  // Like the real field: kept within 0..1000, and a change raises the change event.
   void SetYearFieldValue(int value) override {
     value = std::clamp(value, 0, 1000);
     if (value == year) return;
@@ -55,10 +50,7 @@ class FakeUi : public HeadlessUi {
     if (editor) Run([this] { editor->SpinEdit1Change(); });
   }
   int UpDownPosition() override { return upDownPosition; }
-  void SetUpDown(int maximum, int position) override {
-    upDownMaximum = maximum;
-    upDownPosition = position;
-  }
+  void SetUpDown(int, int position) override { upDownPosition = position; }
 };
 
 }  // namespace app::testing

@@ -2,14 +2,11 @@
 // The editor's windows opened as the program opens them, in a scratch folder with small start-up
 // files, with errors recorded instead of shown in a modal box.
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -18,14 +15,10 @@
 #include "app/TForm1.h"
 #include "refwin/TForm2.h"
 
-// Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 inline void PrintTo(const QStringList& texts, std::ostream* out) { *out << '[' << texts.join(" | ").toStdString() << ']'; }
 
 namespace app::testing {
-
-// A turn file whose year line is no number.
-inline const std::string kBrokenTurnFile = "legend\r\nyear\r\nPlayer\r\nEND\r\n";
 
 class WindowTest : public ScratchFolderTest {
  protected:
@@ -37,7 +30,7 @@ class WindowTest : public ScratchFolderTest {
   // Program entry: the main window with its start-up, the hidden reference window, showing.
   void Open() {
     form1 = std::make_unique<TForm1>([this](const QString& title, const QString& text) {
-      errorTitles << title;
+      EXPECT_EQ(title, "Tirmagor - редактор") << "the error box's caption";
       errors << text;
     });
     form2 = &form1->CreateReferenceWindow();
@@ -51,18 +44,14 @@ class WindowTest : public ScratchFolderTest {
   }
 
   template <class T = QWidget>
-  T* Control(const char* name) {
-    T* control = form1->findChild<T*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-  }
+  T* Control(const char* name) { return form1->findChild<T*>(name); }
   QLineEdit* spinEdit1() { return Control<QLineEdit>("SpinEdit1"); }
   QStringList StatusTexts() {
     QStringList texts;
     for (int i = 0; i < 4; ++i) texts << Control<PanelStatusBar>("StatusBar1")->PanelAt(i).text;
     return texts;
   }
-  void Trigger(const char* action) { form1->findChild<QAction*>(action)->trigger(); }
+  void Trigger(const char* action) { Control<QAction>(action)->trigger(); }
   Editor& editor() { return form1->editor(); }
   QWidget* surface() { return form1->centralWidget(); }
   QWindow* window() { return form1->windowHandle(); }
@@ -73,17 +62,16 @@ class WindowTest : public ScratchFolderTest {
   // Answers the next showing of the shared file dialog from inside its modal loop.
   void AnswerDialog(std::function<void(QFileDialog&)> answer) {
     QTimer::singleShot(0, form1.get(), [this, answer] {
-      auto* dialog = form1->findChild<QFileDialog*>("OpenDialog1");
-      if (dialog && dialog->isVisible()) answer(*dialog);
+      auto* dialog = Control<QFileDialog>("OpenDialog1");
+      if (dialog->isVisible()) answer(*dialog);
       else ADD_FAILURE() << "the file dialog is not showing";
-      if (dialog && dialog->isVisible()) dialog->reject();
+      if (dialog->isVisible()) dialog->reject();
     });
   }
 
   std::unique_ptr<TForm1> form1;
   refwin::TForm2* form2 = nullptr;  // owned by form1
   QStringList errors;
-  QStringList errorTitles;
 };
 
 }  // namespace app::testing
