@@ -6,22 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "world/TextReader.h"
 #include "world/TurnFile.h"
 
 namespace fuzz {
 
 namespace fs = std::filesystem;
-
-void Violated(const char* condition, const char* file, int line) {
-  std::fprintf(stderr, "\n==FUZZ_CHECK failed: %s at %s:%d\n", condition, file, line);
-  std::fflush(stderr);
-  __builtin_trap();
-}
 
 // libFuzzer ends the process without running destructors, so each run removes the folders
 // that earlier runs, now gone, left behind.
@@ -32,8 +25,7 @@ const fs::path& ScratchFolder() {
     const std::string prefix = "tirmagor-fuzz-";
     for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
       const std::string name = entry.path().filename().string();
-      if (name.rfind(prefix, 0) != 0) continue;
-      const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+      const long pid = name.rfind(prefix, 0) == 0 ? std::strtol(name.c_str() + prefix.size(), nullptr, 10) : 0;
       if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) fs::remove_all(entry.path(), ec);
     }
     const fs::path folder = base / (prefix + std::to_string(::getpid()));
@@ -57,57 +49,42 @@ fs::path WriteInput(const char* name, const uint8_t* data, size_t size) {
 
 void CheckWorldLimits(const world::TMap& World, uint8_t PlayerCount) {
   FUZZ_CHECK(PlayerCount <= world::MaxPlayers);
-  for (int p = 1; p <= world::MaxPlayers; ++p) {
-    FUZZ_CHECK(World.players[p].count <= world::MaxUnits);
-    FUZZ_CHECK(World.players[p].name.size() <= size_t(world::MaxNameLength));
-  }
+  for (const world::TPlayer& player : World.players)
+    FUZZ_CHECK(player.count <= world::MaxUnits && player.name.size() <= size_t(world::MaxNameLength));
 }
 
 void CheckTurnRoundTrip(const world::TMap& World, uint8_t PlayerCount) {
-  const fs::path first = ScratchFolder() / "round-trip.tvk";
+  const fs::path first = ScratchFolder() / "round-trip.tvk", second = ScratchFolder() / "again.tvk";
   world::WriteTurnFile(World, PlayerCount, first);
-  world::TMap readBack;
+  world::TMap read;
   uint8_t readCount = 0;
-  world::ReadTurnFile(readBack, readCount, first);
-
-  FUZZ_CHECK(readBack.Year == World.Year);
-  FUZZ_CHECK(readCount == PlayerCount);
-  for (int p = 1; p <= PlayerCount; ++p) {
-    const world::TPlayer& written = World.players[p];
-    const world::TPlayer& read = readBack.players[p];
-    FUZZ_CHECK(read.name == written.name);
-    FUZZ_CHECK(read.num1 == written.num1);
-    FUZZ_CHECK(read.num2 == written.num2);
+  world::ReadTurnFile(read, readCount, first);
+  FUZZ_CHECK(read.Year == World.Year && readCount == PlayerCount);
+  for (int p = 1; p <= world::MaxPlayers; ++p) {
+    const world::TPlayer& written = p <= PlayerCount ? World.players[p] : world::TPlayer{};
+    FUZZ_CHECK(read.players[p].name == written.name);
+    FUZZ_CHECK(read.players[p].num1 == written.num1 && read.players[p].num2 == written.num2);
     std::vector<world::TUnit> expected;
     for (int k = world::KindCount; k >= 1; --k)
       for (int u = 1; u <= written.count; ++u)
         if (written.units[u].kind == k) expected.push_back(written.units[u]);
-    FUZZ_CHECK(read.count == expected.size());
-    FUZZ_CHECK(std::equal(expected.begin(), expected.end(), read.units.begin() + 1));
+    FUZZ_CHECK(read.players[p].count == expected.size());
+    FUZZ_CHECK(std::equal(expected.begin(), expected.end(), read.players[p].units.begin() + 1));
   }
-  for (int p = PlayerCount + 1; p <= world::MaxPlayers; ++p) FUZZ_CHECK(readBack.players[p] == world::TPlayer{});
-
-  const fs::path second = ScratchFolder() / "round-trip-again.tvk";
-  world::WriteTurnFile(readBack, readCount, second);
-  auto bytes = [](const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  FUZZ_CHECK(bytes(second) == bytes(first));
+  world::WriteTurnFile(read, readCount, second);
+  FUZZ_CHECK(world::ReadWholeFile(second) == world::ReadWholeFile(first));
 }
 
 world::TMap BusyWorld() {
   world::TMap World;
   World.Year = 1234;
-  for (int x = 1; x <= world::MapWidth; ++x)
-    for (int y = 1; y <= world::MapHeight; ++y) World.cells[x][y] = {uint8_t(x * 7 + y), uint8_t((x + y) % 9)};
+  for (int x = 0; x <= world::MapWidth; ++x)
+    for (int y = 0; y <= world::MapHeight; ++y) World.cells[x][y] = {uint8_t(x * 7 + y), 9};
   for (int k = 1; k <= world::MaxLands; ++k) World.lands[k] = {"land " + std::to_string(k), k * 3 - 100};
   for (int p = 1; p <= world::MaxPlayers; ++p) {
     world::TPlayer& player = World.players[p];
-    player.name = "player " + std::to_string(p);
-    player.num1 = uint8_t(p);
-    player.num2 = uint8_t(2 * p);
-    player.count = uint8_t(p % 6);
+    player = {.name = "player " + std::to_string(p), .num1 = uint8_t(p), .count = uint8_t(p % 6),
+              .num2 = uint8_t(2 * p)};
     for (int u = 1; u <= world::MaxUnits; ++u)
       player.units[u] = {uint8_t(p + u), uint8_t(u % 20 + 1), uint8_t((p + u) % world::KindCount + 1)};
   }
@@ -130,14 +107,8 @@ void StartEditor(app::Editor& editor) {
             "1 3 1,\r\n2 2 1,4 2,\r\n3 \r\n4 1 2,\r\nlands\r\n"
             "A\r\n\xD1\xE5\xE2\xE5\xF0\xE8\xFF\r\n15\r\nB\r\n\xDE\xE6\xED\xE0\xFF\r\n-3\r\n");
   PatternPicture(400, 300).SaveBmp(dir / "map.bmp");
-  for (const auto& [icons, name] : {std::pair{15, "osnova.bmp"}, std::pair{4, "rudnici.bmp"}}) {
-    render::Surface sheet;
-    sheet.SetSize(icons * 20, 20);
-    sheet.Fill(render::White);
-    sheet.PenColor = sheet.BrushColor = render::Black;
-    for (int k = 0; k < icons; ++k) sheet.FillArea(k * 20 + 6, 6, k * 20 + 14, 14);
-    sheet.SaveBmp(dir / name);
-  }
+  PatternPicture(15 * 20, 20).SaveBmp(dir / "osnova.bmp");
+  PatternPicture(4 * 20, 20).SaveBmp(dir / "rudnici.bmp");
   editor.StartupDir = dir;
   editor.FormCreate();
   editor.ResizeWindowSurface(1130, 806);

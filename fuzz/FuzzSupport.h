@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,17 +16,16 @@
 
 namespace fuzz {
 
-[[noreturn]] void Violated(const char* condition, const char* file, int line);
-
 // Unlike assert, active in every build: a violated property is a finding.
-#define FUZZ_CHECK(condition) \
-  ((condition) ? (void)0 : ::fuzz::Violated(#condition, __FILE__, __LINE__))
+[[noreturn]] inline void Violated(const char* condition, const char* file, int line) {
+  std::fprintf(stderr, "\n==FUZZ_CHECK failed: %s at %s:%d\n", condition, file, line);
+  __builtin_trap();
+}
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : ::fuzz::Violated(#condition, __FILE__, __LINE__))
 
-// A folder of the process's own for the files a target writes, in memory where the system
-// offers it (/dev/shm), so that saving with fsync costs nothing.
+// A folder of the process's own, in memory where the system offers it, so that fsync is cheap.
 const std::filesystem::path& ScratchFolder();
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-// The fuzzer's input as the scratch file `name`.
 std::filesystem::path WriteInput(const char* name, const uint8_t* data, size_t size);
 
 // The code of the file error that `read` ends with, or nothing when it succeeds.
@@ -42,20 +42,19 @@ std::optional<int> ErrorCode(Read read) {
 // Player counts 0..27, unit counts 0..127, names of at most 16 bytes.
 void CheckWorldLimits(const world::TMap& World, uint8_t PlayerCount);
 
-// Writes the turn, reads it back and checks that it holds the same year and players, each
-// player's units sorted by kind from 19 down (units of other kinds dropped), and that
-// writing what was read gives the same bytes.
+// The turn written and read back holds the same year and players, each player's units sorted
+// by kind from 19 down (other kinds dropped), and writes back to the same bytes.
 void CheckTurnRoundTrip(const world::TMap& World, uint8_t PlayerCount);
 
-// A world that is not empty anywhere: every player named and holding units, every land named.
+// Every player named and holding units, every land named, every cell with a land and mine 9,
+// a kind that no file sets.
 world::TMap BusyWorld();
 
 // A picture whose neighbouring pixels differ.
 render::Surface PatternPicture(int width, int height);
 
-// Starts the editor as the window does, on start-up files made here in the scratch folder: two
-// lands with a few cell mines, a patterned map of 400 by 300 and icon sheets with a square in
-// each icon; the window has its usual size.
+// Starts the editor as the window does, on two lands with a few mines and patterned pictures
+// made in the scratch folder; the window has its usual size.
 void StartEditor(app::Editor& editor);
 
 }  // namespace fuzz

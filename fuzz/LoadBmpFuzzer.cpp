@@ -1,7 +1,6 @@
 // LoadBmp on any bytes. A refused file is "Bitmap image is not valid" and leaves the surface
-// as it was; a taken one has a size within the limits and colours without a top byte, loads
-// to the same pixels every time (no uninitialised memory), and saves to a file that loads back
-// to the same pixels.
+// as it was; a taken one has a size within the limits, loads to the same pixels every time
+// (no uninitialised memory) and saves to a file that loads back to the same pixels.
 
 #include "FuzzSupport.h"
 
@@ -13,16 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     picture.LoadBmp(file);
   } catch (const world::FileError& e) {
-    FUZZ_CHECK(std::string(e.what()) == "Bitmap image is not valid");
-    FUZZ_CHECK(picture == before);
+    FUZZ_CHECK(std::string(e.what()) == "Bitmap image is not valid" && picture == before);
     return 0;
   }
   const int64_t width = picture.Width(), height = picture.Height();
-  FUZZ_CHECK(width >= 1 && height >= 1 && width <= 30000 && height <= 30000);
-  FUZZ_CHECK(width * height <= 200'000'000);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) FUZZ_CHECK((picture.PixelAt(x, y) >> 24) == 0);
-
+  FUZZ_CHECK(width >= 1 && height >= 1 && width <= 30000 && height <= 30000 && width * height <= 200'000'000);
   // Large pictures take too long to load twice and save on every run.
   if (width * height > (1 << 20)) return 0;
   render::Surface again, back;

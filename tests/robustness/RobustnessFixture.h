@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
@@ -30,15 +29,14 @@ inline std::map<std::string, std::string> ContentsOf(const fs::path& folder) {
   return contents;
 }
 
-// Two players: Alpha (a city at (2, 2), dragons at (3, 1) and (4, 1) unless `dragons` says
-// otherwise) and Beta (a dwarf at (5, 2)); as the editor writes it.
+// Alpha (a city at (2, 2), dragons at `dragons`) and Beta (a dwarf at (5, 2)), as saved.
 inline std::string GoodTurnFile(int year = 5, const std::string& dragons = "3 1,4 1,") {
   return std::string(world::TurnLegendLine) + "\r\n" + std::to_string(year) +
          "\r\nPlayer\r\nAlpha\r\n1 2\r\n\xC3 2 2,\r\n\xE4 " + dragons +
          "\r\nPlayer\r\nBeta\r\n3 4\r\n\xE3 5 2,\r\nEND\r\n";
 }
 
-// The editor started in a scratch folder, with the good turn loaded; whatever a test did to it,
+// The editor started in a scratch folder with the good turn loaded; whatever a test did to it,
 // it must afterwards still load, edit and save a turn.
 class RobustnessTest : public app::testing::EditorTest {
  protected:
@@ -49,39 +47,34 @@ class RobustnessTest : public app::testing::EditorTest {
     ASSERT_EQ(LoadGoodTurn(), "");
   }
   void TearDown() override {
-    ExpectEditorStillWorks();
-    // Folders a test made read-only must be opened again before they can be removed.
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir()))
-      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(LoadGoodTurn(), "");
+    EXPECT_EQ(ui.playersField, "2");
+    Press(3, 1);  // Alpha's first dragon
+    Release(6, 3);
+    ui.yearField = 9;
+    EXPECT_EQ(Run(&app::Editor::N10Click, dir() / "still-works.tvk"), "");
+    EXPECT_EQ(ReadBytes(dir() / "still-works.tvk"), GoodTurnFile(9, "6 3,4 1,"));
     EditorTest::TearDown();
   }
 
-  // What a failed load must leave as it was.
-  auto State() const {
-    return std::tuple(editor.World, editor.PlayerCount, editor.LandCount, editor.scene.ComposedMap,
-                      editor.scene.Palette, editor.scene.OriginX, editor.scene.OriginY, ui.playersField);
-  }
-
-  // Runs a handler as the window does; returns the errors it showed, joined by "; ".
-  std::string Run(const std::function<void()>& handler) {
+  // Runs the command as the window does, with the dialog confirmed on `path`; returns the
+  // error it showed, if any.
+  std::string Run(Command command, const fs::path& path = {}) {
     ui.errors.clear();
-    ui.Run(handler);
-    std::string joined;
-    for (const std::string& error : ui.errors) joined += (joined.empty() ? "" : "; ") + error;
-    return joined;
-  }
-  // The command with the dialog confirmed on `path`.
-  std::string RunWithFile(Command command, const fs::path& path) {
     ui.dialogAnswers = {path};
-    const std::string errors = Run([&] { (editor.*command)(); });
-    ui.dialogAnswers.clear();
-    return errors;
+    ui.Run([&] { (editor.*command)(); });
+    EXPECT_LE(ui.errors.size(), 1u) << ui.errors[0];
+    return ui.errors.empty() ? "" : ui.errors[0];
   }
   // The same for a load, which must leave the editor's state as it was when it fails.
   std::string Load(Command command, const fs::path& path) {
-    const auto before = State();
-    const std::string errors = RunWithFile(command, path);
-    EXPECT_TRUE(errors.empty() || State() == before) << path << ": the failed load changed the editor";
+    auto state = [&] {
+      return std::tuple(editor.World, editor.PlayerCount, editor.LandCount, editor.scene.ComposedMap,
+                        editor.scene.Palette, editor.scene.OriginX, editor.scene.OriginY, ui.playersField);
+    };
+    const auto before = state();
+    const std::string errors = Run(command, path);
+    EXPECT_TRUE(errors.empty() || state() == before) << path << ": the failed load changed the editor";
     return errors;
   }
   fs::path Write(const std::string& name, const std::string& bytes) {
@@ -89,18 +82,6 @@ class RobustnessTest : public app::testing::EditorTest {
     return dir() / name;
   }
   std::string LoadGoodTurn() { return Load(&app::Editor::N8Click, Write("good.tvk", GoodTurnFile())); }
-
-  // Loads the good turn, moves a dragon with the mouse and saves the turn.
-  void ExpectEditorStillWorks() {
-    EXPECT_EQ(LoadGoodTurn(), "");
-    EXPECT_EQ(ui.playersField, "2");
-    Press(3, 1);  // Alpha's first dragon
-    Release(6, 3);
-    ui.yearField = 9;
-    EXPECT_EQ(RunWithFile(&app::Editor::N10Click, dir() / "still-works.tvk"), "");
-    EXPECT_EQ(ReadBytes(dir() / "still-works.tvk"), GoodTurnFile(9, "6 3,4 1,"));
-  }
-
 };
 
 }  // namespace robustness
