@@ -49,6 +49,22 @@ void CombineRow(Color* d, const Color* s, int n, CopyMode mode) {
   }
 }
 
+// Blends pixels i.. of one row in blocks of the vector's width, as far as whole blocks reach;
+// returns where the blocks end. Inlined, it takes the instruction set of its caller.
+template <typename Block>
+[[gnu::always_inline]] inline int PlaceTransparentBlocks(Color* d, const Color* s, int i, int n, Color key) {
+  constexpr int Width = sizeof(Block) / sizeof(Color);
+  for (; i + Width <= n; i += Width) {
+    Block source, target;
+    std::memcpy(&source, s + i, sizeof source);
+    std::memcpy(&target, d + i, sizeof target);
+    const Block transparent = (Block)(source == key);
+    target = (target & transparent) | (source & ~transparent);
+    std::memcpy(d + i, &target, sizeof target);
+  }
+  return i;
+}
+
 // A transparent placement of `rows` rows of `n` pixels: every source pixel but `key` replaces its
 // target. Marker rows mix both kinds unpredictably, so pixels are blended without branches, eight
 // at a time where the processor has AVX2 and four at a time otherwise.
@@ -58,23 +74,8 @@ __attribute__((target_clones("avx2", "default"))) void PlaceTransparent(Color* d
   typedef uint32_t Eight __attribute__((vector_size(32)));
   typedef uint32_t Four __attribute__((vector_size(16)));
   for (int row = 0; row < rows; ++row, d += targetStride, s += sourceStride) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-      Eight source, target;
-      std::memcpy(&source, s + i, sizeof source);
-      std::memcpy(&target, d + i, sizeof target);
-      const Eight transparent = (Eight)(source == key);
-      target = (target & transparent) | (source & ~transparent);
-      std::memcpy(d + i, &target, sizeof target);
-    }
-    for (; i + 4 <= n; i += 4) {
-      Four source, target;
-      std::memcpy(&source, s + i, sizeof source);
-      std::memcpy(&target, d + i, sizeof target);
-      const Four transparent = (Four)(source == key);
-      target = (target & transparent) | (source & ~transparent);
-      std::memcpy(d + i, &target, sizeof target);
-    }
+    int i = PlaceTransparentBlocks<Eight>(d, s, 0, n, key);
+    i = PlaceTransparentBlocks<Four>(d, s, i, n, key);
     for (; i < n; ++i)
       if (s[i] != key) d[i] = s[i];
   }
