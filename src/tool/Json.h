@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "world/FileError.h"
+
 namespace tool {
 
 // A JSON string literal of UTF-8 text; quotes, backslashes and control bytes are escaped.
@@ -33,6 +35,17 @@ class JsonArray {
  private:
   std::string text_ = "[";
 };
+
+// Runs `read` and gives the text of the file error it ended with, if any, for PrintResult.
+template <typename Read>
+std::optional<std::string> ErrorOfRead(Read&& read) {
+  try {
+    read();
+  } catch (const world::FileError& e) {
+    return e.what();
+  }
+  return std::nullopt;
+}
 
 // Writes `json` and a line end to standard output; after a failed read adds its "error"
 // member, writes the error text to standard error and returns the failure status.

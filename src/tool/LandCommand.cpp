@@ -2,7 +2,6 @@
 
 #include "tool/Commands.h"
 #include "tool/Json.h"
-#include "world/FileError.h"
 #include "world/LandFile.h"
 
 namespace tool {
@@ -39,12 +38,7 @@ std::string LandsJson(const world::TMap& World) {
 int LandCommand(const Arguments& args) {
   auto World = std::make_unique<world::TMap>();
   uint8_t LandCount = 0;
-  std::optional<std::string> error;
-  try {
-    world::ReadLandFile(*World, LandCount, args[0]);
-  } catch (const world::FileError& e) {
-    error = e.what();
-  }
+  const std::optional<std::string> error = ErrorOfRead([&] { world::ReadLandFile(*World, LandCount, args[0]); });
   JsonObject json;
   json.Add("landCount", LandCount)
       .Add("land", GridJson(*World, [](const world::TCell& cell) { return cell.land; }))

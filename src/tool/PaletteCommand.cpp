@@ -1,6 +1,5 @@
 #include "tool/Commands.h"
 #include "tool/Json.h"
-#include "world/FileError.h"
 #include "world/Palette.h"
 
 namespace tool {
@@ -8,12 +7,7 @@ namespace tool {
 int PaletteCommand(const Arguments& args) {
   world::TPalette Palette{};
   world::DefaultPalette(Palette);
-  std::optional<std::string> error;
-  try {
-    world::ReadPaletteFile(Palette, args[0]);
-  } catch (const world::FileError& e) {
-    error = e.what();
-  }
+  const std::optional<std::string> error = ErrorOfRead([&] { world::ReadPaletteFile(Palette, args[0]); });
   JsonArray colours;
   for (int p = 1; p <= world::MaxPlayers; ++p)
     colours.Add(JsonArray()

@@ -2,7 +2,6 @@
 
 #include "tool/Commands.h"
 #include "tool/Json.h"
-#include "world/FileError.h"
 #include "world/TurnFile.h"
 
 namespace tool {
@@ -27,12 +26,7 @@ std::string PlayerJson(const world::TPlayer& player) {
 int TurnCommand(const Arguments& args) {
   auto World = std::make_unique<world::TMap>();
   uint8_t PlayerCount = 0;
-  std::optional<std::string> error;
-  try {
-    world::ReadTurnFile(*World, PlayerCount, args[0]);
-  } catch (const world::FileError& e) {
-    error = e.what();
-  }
+  const std::optional<std::string> error = ErrorOfRead([&] { world::ReadTurnFile(*World, PlayerCount, args[0]); });
   JsonArray players;
   for (int p = 1; p <= PlayerCount; ++p) players.Add(PlayerJson(World->players[p]));
   JsonObject json;
