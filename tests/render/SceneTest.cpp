@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <tuple>
 
 #include "TestScene.h"
 #include "render/Geometry.h"
@@ -42,8 +43,19 @@ void ExpectPixels(const Surface& s, std::initializer_list<Probe> probes) {
 
 TEST(Geometry, ConvertsBetweenWindowPixelsAndCells) {
   const Scene scene = StartedScene();
-  // Division truncates toward zero, and the results keep their low 8 bits.
-  EXPECT_EQ(PixelToCell(scene, 2, 30), (Cell{255, 1}));
+  // Division truncates toward zero, and the results keep their low 8 bits: the map's margins
+  // read as column 0 and row 1, one pixel further as 255 and 0.
+  const std::tuple<int, int, Cell> examples[] = {
+      {2, 30, {255, 1}}, {3, 29, {0, 1}}, {41, 67, {0, 1}}, {42, 68, {1, 2}}, {41, 28, {0, 0}}};
+  for (const auto& [X, Y, cell] : examples) EXPECT_EQ(PixelToCell(scene, X, Y), cell) << X << ", " << Y;
+  EXPECT_EQ(CellToPixel(scene, 0, 0), (MapPixel{20, -2}));
+  // Every pixel of a cell's square converts back to the cell.
+  for (int x = 0; x <= 110; ++x)
+    for (int y = 1; y <= 76; ++y) {
+      const MapPixel at = CellToPixel(scene, uint8_t(x), uint8_t(y));
+      for (int corner : {0, 19})
+        ASSERT_EQ(PixelToCell(scene, at.px + 2 + corner, at.py + 30 + 19 - corner), (Cell{uint8_t(x), uint8_t(y)}));
+    }
   EXPECT_EQ(PixelToCell(Scene{}, 100, 100), (Cell{0, 0}));  // no geometry yet: no division by zero
 }
 

@@ -170,6 +170,9 @@ TEST_F(BadInput, PicturesGiveTheirPixelsOrAreRefused) {
        {green, Rgb(0, 0, 0), red, Rgb(0, 0, 0)}, 0},
       {Bmp(InfoHeader(4, 2, 8, 1, 2), redGreen, std::string("\x02\x01\x00\x01", 4)),
        {red, red, red, red, green, green, red, red}, 0},
+      {Bmp(InfoHeader(3, 1, 4, 0, 2), redGreen, std::string("\x10\x10\0\0", 4)), {green, red, green}, 1},
+      {Bmp(InfoHeader(4, 1, 4, 2, 2), redGreen, std::string("\x04\x10\0\0\0\x01", 6)), {green, red, green, red}, 0},
+      {Bmp(InfoHeader(2, 1, 32, 0), "", std::string("\1\2\3\0\4\5\6\xFF", 8)), {Rgb(3, 2, 1), Rgb(6, 5, 4)}, 1},
   };
   for (const auto& [file, pixels, refusedWithout] : pictures) {
     SCOPED_TRACE(file.size());

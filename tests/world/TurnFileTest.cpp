@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <tuple>
+
 #include "TestFiles.h"
 
 using testing_files::Cp;
@@ -82,6 +85,15 @@ TEST_F(TurnFile, WritesPlayersKindByKindFromMithrilDownOverTheFileALinkNames) {
                    "Player", "", "0 0",
                    "END"}));
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, mode);
+
+  // Read back, the units come in the file's order; written again, the bytes are the same.
+  auto back = std::make_unique<TMap>();
+  uint8_t count = 0;
+  world::ReadTurnFile(*back, count, target);
+  EXPECT_EQ(std::tuple(count, back->Year, back->players[1].count), std::tuple(2, 17, 20));
+  EXPECT_EQ(back->players[1].units[1], (world::TUnit{19, 1, 19}));
+  world::WriteTurnFile(*back, count, dir / "again.tvk");
+  EXPECT_EQ(ReadBytes(dir / "again.tvk"), ReadBytes(target));
 }
 
 TEST_F(TurnFile, ReadsUnitLinesAsWritten) {
