@@ -10,7 +10,6 @@
 #include <QImageReader>
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 
 #include "render/Surface.h"
 #include "world/FileError.h"
+#include "world/FileReplacement.h"
 
 namespace render {
 
@@ -245,30 +245,6 @@ void EncodeRow24(const Color* row, int width, uint8_t* out) {
   }
 }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
-}
-
-// A file beside the target, created exclusively so that a concurrent save cannot share it.
-int CreateTempBeside(const std::filesystem::path& target, std::filesystem::path& temp) {
-  static std::atomic<unsigned> counter{0};
-  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                     std::to_string(counter++) + ".tmp");
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
 }  // namespace
 
 void Surface::LoadBmp(const std::filesystem::path& path) {
@@ -313,15 +289,6 @@ void Surface::LoadBmp(const std::filesystem::path& path) {
 // A 24-bit bottom-up BMP, written straight from the pixels. The target is replaced by renaming
 // a complete new file over it, so a failed save leaves the old picture as it was.
 void Surface::SaveBmp(const std::filesystem::path& path) const {
-  struct stat old {};
-  const bool existed = ::stat(path.c_str(), &old) == 0;
-  // Root may write anywhere, so a read-only target is refused here rather than by the system.
-  if (existed && (S_ISDIR(old.st_mode) || (old.st_mode & 0222) == 0)) throw CannotCreate(path);
-  // So is a folder without any write bit.
-  struct stat folder {};
-  if (::stat(path.has_parent_path() ? path.parent_path().c_str() : ".", &folder) == 0 && (folder.st_mode & 0222) == 0)
-    throw CannotCreate(path);
-
   const uint64_t rowBytes = (uint64_t(width_) * 3 + 3) & ~uint64_t(3);
   const uint64_t imageBytes = rowBytes * uint64_t(height_);
   constexpr uint32_t headerBytes = 14 + 40;
@@ -356,30 +323,23 @@ void Surface::SaveBmp(const std::filesystem::path& path) const {
   put32(0);  // colours used
   put32(0);  // important colours
 
-  std::filesystem::path temp;
-  const int fd = CreateTempBeside(path, temp);
-  if (fd < 0) throw CannotCreate(path);
-  bool ok = true;
-  size_t used = headerBytes;
-  for (int y = height_ - 1; y >= 0 && ok; --y) {
-    if (used + rowBytes > out.size()) {
-      ok = WriteAll(fd, out.data(), used);
-      used = 0;
+  // Every failure of a picture save has the one text, whatever the system's reason.
+  try {
+    world::FileReplacement file(path);
+    size_t used = headerBytes;
+    for (int y = height_ - 1; y >= 0; --y) {
+      if (used + rowBytes > out.size()) {
+        file.Write(out.data(), used);
+        used = 0;
+      }
+      uint8_t* line = out.data() + used;
+      EncodeRow24(Row(y), width_, line);
+      std::memset(line + 3 * size_t(width_), 0, rowBytes - 3 * uint64_t(width_));
+      used += rowBytes;
     }
-    uint8_t* line = out.data() + used;
-    EncodeRow24(Row(y), width_, line);
-    std::memset(line + 3 * size_t(width_), 0, rowBytes - 3 * uint64_t(width_));
-    used += rowBytes;
-  }
-  ok = ok && WriteAll(fd, out.data(), used);
-  if (ok && existed) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-  // Only a picture that has reached the disk replaces the old one; a write error the system
-  // reports late (a full disk, a failing device) shows here.
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
+    file.Write(out.data(), used);
+    file.Commit();
+  } catch (const world::FileError&) {
     throw CannotCreate(path);
   }
 }

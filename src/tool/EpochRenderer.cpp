@@ -1,9 +1,12 @@
 #include "tool/EpochRenderer.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include "world/FileError.h"
+#include "world/FileReplacement.h"
 
 namespace tool {
 
@@ -38,20 +41,20 @@ void EpochRenderer::Render(const fs::path& turn, const fs::path& picture) {
 
 void SavePng(const render::Surface& surface, const fs::path& path) {
   // Pixels are 0x00BBGGRR, which in memory is R, G, B, X: Qt's RGBX8888 without a copy.
-  QImage image(reinterpret_cast<const uchar*>(surface.Row(0)), surface.Width(), surface.Height(),
-               surface.Width() * 4, QImage::Format_RGBX8888);
-  QImage opaque = image.convertToFormat(QImage::Format_RGB888);
-  fs::path temporary = path;
-  temporary += ".part";
-  if (surface.Width() == 0 || !opaque.save(QString::fromStdString(temporary.string()), "PNG")) {
-    fs::remove(temporary);
-    throw world::FileError("Cannot create file " + path.string());
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    throw world::FileError("Cannot create file " + path.string());
+  const QImage image(reinterpret_cast<const uchar*>(surface.Row(0)), surface.Width(), surface.Height(),
+                     surface.Width() * 4, QImage::Format_RGBX8888);
+  const std::string failure = "Cannot create file " + path.string();
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (surface.Width() == 0 || !image.convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG"))
+    throw world::FileError(failure);
+  try {
+    world::FileReplacement file(path);
+    file.Write(png.constData(), size_t(png.size()));
+    file.Commit();
+  } catch (const world::FileError&) {
+    throw world::FileError(failure);
   }
 }
 

@@ -1,15 +1,11 @@
 #include "world/TurnFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
 #include <string_view>
 
 #include "world/CellList.h"
 #include "world/FileError.h"
+#include "world/FileReplacement.h"
 #include "world/TextReader.h"
 
 namespace world {
@@ -115,67 +111,6 @@ std::string TurnFileText(const TMap& World, uint8_t PlayerCount) {
   return text;
 }
 
-// A new file is created with the permissions an ordinary create would give it.
-mode_t DefaultFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-// Writes `text` to a new file beside `target` and renames it over the target, so that the
-// target is either the old file or the complete new one.
-void ReplaceFile(const std::filesystem::path& target, const std::string& text) {
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  struct stat folderInfo;
-  if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
-    throw FileError::Io(IoInvalidFilename);
-  // A folder without any write bit is refused as a read-only file is, also for root.
-  if ((folderInfo.st_mode & 0222) == 0) throw FileError::Io(IoAccessDenied);
-
-  mode_t mode = DefaultFileMode();
-  struct stat old;
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
-  if (replacing) {
-    if (S_ISDIR(old.st_mode)) throw FileError::Io(IoAccessDenied);
-    // Refused even for root, who may write anything: a read-only file is meant to stay.
-    if ((old.st_mode & 0222) == 0) throw FileError::Io(IoAccessDenied);
-    mode = old.st_mode & 0777;
-  }
-
-  std::string tempName = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tempName.data());
-  if (fd < 0) throw FileError::FromErrno(errno, target);
-
-  auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(tempName.c_str());
-    throw FileError::FromErrno(err, target);
-  };
-  for (size_t written = 0; written < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    written += size_t(n);
-  }
-  if (::fchmod(fd, mode) != 0) fail(errno);
-  // Keeping the owner only works for root; for anyone else the file was theirs to replace.
-  if (replacing && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) fail(errno);
-  if (::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(tempName.c_str());
-    throw FileError::FromErrno(err, target);
-  }
-  if (::rename(tempName.c_str(), target.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tempName.c_str());
-    throw FileError::FromErrno(err, target);
-  }
-}
-
 }  // namespace
 
 void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path& fileName,
@@ -191,13 +126,10 @@ void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path
 }
 
 void WriteTurnFile(const TMap& World, uint8_t PlayerCount, const std::filesystem::path& fileName) {
-  if (fileName.empty() || !fileName.has_filename()) throw FileError::Io(IoInvalidFilename);
-  std::error_code ec;
-  // Saving through a symbolic link replaces the file it points to, not the link.
-  const std::filesystem::path target =
-      std::filesystem::is_symlink(fileName, ec) ? std::filesystem::weakly_canonical(fileName, ec)
-                                                : fileName;
-  ReplaceFile(target.empty() ? fileName : target, TurnFileText(World, PlayerCount));
+  const std::string text = TurnFileText(World, PlayerCount);
+  FileReplacement file(fileName);
+  file.Write(text.data(), text.size());
+  file.Commit();
 }
 
 }  // namespace world
