@@ -1,9 +1,5 @@
 // Reading and writing Surface pixels as Windows BMP files.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -11,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,6 +14,7 @@
 #include "render/Surface.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
+#include "world/TextReader.h"
 
 namespace render {
 
@@ -45,35 +41,6 @@ world::FileError CannotCreate(const std::filesystem::path& path) {
 
 // Larger files are no picture that could be taken: MaxBmpPixels at 32 bits, and the headers.
 constexpr int64_t MaxBmpFileBytes = MaxBmpPixels * 4 + 65536;
-
-enum class FileRead { Read, CannotOpen, TooLarge };
-
-// The whole file; it cannot be opened or read when it is missing, a folder, a pipe or a device,
-// or not ours to read.
-FileRead ReadWholeFile(const std::filesystem::path& path, QByteArray& bytes) {
-  // Not blocking, so that a named pipe cannot hang the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return FileRead::CannotOpen;
-  struct stat info {};
-  FileRead result = FileRead::Read;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-    result = FileRead::CannotOpen;
-  else if (info.st_size > MaxBmpFileBytes)
-    result = FileRead::TooLarge;
-  else
-    bytes.reserve(qsizetype(info.st_size));
-  char chunk[65536];
-  while (result == FileRead::Read) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) break;
-    if (n < 0) result = FileRead::CannotOpen;
-    else if (bytes.size() + n > MaxBmpFileBytes) result = FileRead::TooLarge;  // it grew meanwhile
-    else bytes.append(chunk, qsizetype(n));
-  }
-  ::close(fd);
-  return result;
-}
 
 uint32_t Le16At(const QByteArray& bytes, qsizetype at) {
   return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8;
@@ -248,12 +215,15 @@ void EncodeRow24(const Color* row, int width, uint8_t* out) {
 }  // namespace
 
 void Surface::LoadBmp(const std::filesystem::path& path) {
-  QByteArray bytes;
-  switch (ReadWholeFile(path, bytes)) {
-    case FileRead::CannotOpen: throw CannotOpen(path);
-    case FileRead::TooLarge: throw NotValid();
-    case FileRead::Read: break;
+  // A file that is missing, a folder, a pipe or a device, or not ours to read cannot be opened.
+  std::optional<std::string> file;
+  try {
+    file = world::ReadWholeFileUpTo(path, MaxBmpFileBytes);
+  } catch (const world::FileError&) {
+    throw CannotOpen(path);
   }
+  if (!file) throw NotValid();
+  QByteArray bytes = QByteArray::fromRawData(file->data(), qsizetype(file->size()));
   const PixelBytes pixelBytes = PixelBytesOf(bytes);
   if (pixelBytes == PixelBytes::Missing) throw NotValid();
 

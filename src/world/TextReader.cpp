@@ -27,7 +27,7 @@ int HexDigitValue(char c) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::filesystem::path& fileName) {
+std::optional<std::string> ReadWholeFileUpTo(const std::filesystem::path& fileName, uint64_t limit) {
   // Not blocking, so that a named pipe cannot hang the open; only a regular file is read at
   // all, since a pipe or a device such as /dev/zero may never end.
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -37,9 +37,13 @@ std::string ReadWholeFile(const std::filesystem::path& fileName) {
     ::close(fd);
     throw FileError::Io(IoAccessDenied);
   }
-  std::string data;
+  std::optional<std::string> data;
+  if (uint64_t(info.st_size) <= limit) {
+    data.emplace();
+    data->reserve(size_t(info.st_size));
+  }
   char buffer[65536];
-  for (;;) {
+  while (data) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0) {
@@ -48,10 +52,17 @@ std::string ReadWholeFile(const std::filesystem::path& fileName) {
       ::close(fd);
       throw FileError::FromErrno(err, fileName);
     }
-    data.append(buffer, size_t(n));
+    if (data->size() + uint64_t(n) > limit)
+      data.reset();  // it grew while being read
+    else
+      data->append(buffer, size_t(n));
   }
   ::close(fd);
   return data;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& fileName) {
+  return *ReadWholeFileUpTo(fileName, UINT64_MAX);
 }
 
 TextReader::TextReader(const std::filesystem::path& fileName) { SetData(ReadWholeFile(fileName)); }

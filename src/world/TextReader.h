@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,10 @@ class TextReader {
   int line_ = 1;
 };
 
-// The bytes of a whole file; throws FileError::FromErrno when it cannot be read.
+// The bytes of a whole file; throws FileError when it cannot be read or is no regular file.
 std::string ReadWholeFile(const std::filesystem::path& fileName);
+// The same, or nothing when the file has more than `limit` bytes.
+std::optional<std::string> ReadWholeFileUpTo(const std::filesystem::path& fileName, uint64_t limit);
 
 // Parses a whole token as an integer: optional sign, decimal digits or "$" and hex digits,
 // within the 32-bit signed range. Returns false for anything else.
