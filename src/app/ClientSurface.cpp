@@ -1,8 +1,10 @@
 #include "app/ClientSurface.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "refwin/SurfaceImage.h"
@@ -30,6 +32,26 @@ ClientSurface::ClientSurface(const render::Surface& shown, QWidget* parent) : QW
   setAutoFillBackground(true);
 }
 
+bool ClientSurface::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  ShowToolTip(help->pos(), help->globalPos());
+  return true;
+}
+
+void ClientSurface::ShowToolTip(QPoint at, QPoint globalAt) {
+  const QString text = handlers_.toolTip ? handlers_.toolTip(at.x(), at.y()) : QString();
+  if (text.isEmpty()) {
+    QToolTip::hideText();
+    toolTipShown_.clear();
+    return;
+  }
+  if (text == toolTipShown_ && QToolTip::isVisible()) return;
+  toolTipShown_ = text;
+  // Escaped, so that a player's name is never taken for markup.
+  QToolTip::showText(globalAt, "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>", this);
+}
+
 void ClientSurface::paintEvent(QPaintEvent* event) {
   const QImage image = refwin::SurfaceImage(shown_);
   if (image.isNull()) return;
@@ -55,6 +77,8 @@ void ClientSurface::mouseReleaseEvent(QMouseEvent* event) {
 void ClientSurface::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   if (handlers_.move) handlers_.move(at.x(), at.y());
+  // A tooltip that is showing follows the mouse from cell to cell.
+  if (QToolTip::isVisible()) ShowToolTip(at, event->globalPosition().toPoint());
 }
 
 void ClientSurface::mouseDoubleClickEvent(QMouseEvent* event) {

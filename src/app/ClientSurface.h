@@ -19,6 +19,7 @@ class ClientSurface : public QWidget {
     std::function<void()> doubleClick;
     std::function<void(int columns, int rows)> scroll;
     std::function<void(int width, int height)> resize;
+    std::function<QString(int x, int y)> toolTip;  // plain text; empty: no tooltip there
   };
 
   ClientSurface(const render::Surface& shown, QWidget* parent);
@@ -29,6 +30,7 @@ class ClientSurface : public QWidget {
   static constexpr int CellsPerNotch = 3;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -40,7 +42,11 @@ class ClientSurface : public QWidget {
  private:
   const render::Surface& shown_;
   Handlers handlers_;
+  // Shows the tooltip for (x, y), or hides a tooltip that says something else.
+  void ShowToolTip(QPoint at, QPoint globalAt);
+
   QPoint wheelRemainder_;  // turns smaller than a notch, as touchpads send them
+  QString toolTipShown_;
 };
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "app/Editor.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 #include <system_error>
 
 #include "render/Geometry.h"
@@ -26,10 +28,39 @@ std::string YearName(int32_t year, const char* extension) {
   return "Год" + std::to_string(year) + extension;
 }
 
+const char* EditWord(EditKind kind) {
+  switch (kind) {
+    case EditKind::Move:
+      return "перемещение";
+    case EditKind::Delete:
+      return "удаление";
+    case EditKind::Add:
+      return "добавление";
+  }
+  return "";
+}
+
+std::string CommandText(const char* verb, std::optional<EditKind> kind) {
+  return kind ? std::string(verb) + " " + EditWord(*kind) : verb;
+}
+
+// A name for one line of a tooltip: control bytes, a line break among them, show as blanks.
+std::string DisplayName(std::string_view bytes) {
+  std::string name = world::Cp1251ToUtf8(bytes);
+  std::replace_if(name.begin(), name.end(), [](char c) { return uint8_t(c) < 0x20 || c == 0x7F; }, ' ');
+  return name;
+}
+
+std::string KindWord(int kind) {
+  if (kind >= 1 && kind <= world::KindCount) return world::UnitLegendWords[kind];
+  return "вид " + std::to_string(kind);
+}
+
 }  // namespace
 
 void Editor::FormCreate() {
   render::Scene& s = scene;
+  History.Reset();
   edit.Holding = false;
   PlayerCount = 27;
   EpochDir.clear();
@@ -79,6 +110,8 @@ void Editor::ResizeWindowSurface(int width, int height) {
 // Both callers paint the window right after a successful read.
 void Editor::ReadTurn(const fs::path& path) {
   render::ReadTurnFileAndDraw(scene, World, PlayerCount, edit, path, /*formPaintFollows=*/true);
+  History.Reset();
+  TurnPlayerCount = PlayerCount;
 }
 
 void Editor::DrawCurrentUnit(uint8_t x, uint8_t y) {
@@ -93,6 +126,7 @@ fs::path Editor::YearFilePath(int32_t year) const {
 void Editor::N7Click() {
   if (auto path = ui_.ChooseFile({"Открыть файл с картой земель", "Карта|*.bmp", std::nullopt})) {
     scene.ComposedMap.LoadBmp(*path);
+    History.Reset();
     scene.OriginX = scene.ViewLeft;
     scene.OriginY = scene.ViewTop;
   }
@@ -156,7 +190,9 @@ void Editor::FormKeyUp() {
 }
 
 void Editor::UpDown1Click() {
-  PlayerCount = uint8_t(std::clamp(ui_.UpDownPosition(), 2, world::MaxPlayers));
+  const uint8_t count = uint8_t(std::clamp(ui_.UpDownPosition(), 2, world::MaxPlayers));
+  if (count != PlayerCount) History.Reset();
+  PlayerCount = count;
   ui_.SetPlayersField(std::to_string(PlayerCount));
   render::PaintColorStrip(scene, PlayerCount);
   ui_.WindowSurfaceChanged();
@@ -196,7 +232,19 @@ world::TUnit* Editor::CurrentUnitEntry() {
   return &player.units[edit.CurrentUnit];
 }
 
+void Editor::BeginEdit(EditKind kind, const render::EditingState& before, uint8_t player,
+                       std::optional<render::Cell> cell) {
+  History.Begin(kind, before);
+  History.SavePlayer(World, player);
+  if (cell) History.SaveCell(scene, cell->x, cell->y);
+}
+
+void Editor::CommitEditWhenIdle() {
+  if (!edit.Holding) History.Commit(World, scene);
+}
+
 void Editor::PickUp(int X, int Y) {
+  const render::EditingState before = edit;
   render::Cell cell = render::PixelToCell(scene, X, Y);
   const world::TUnit* candidate = nullptr;
   for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p) {
@@ -212,6 +260,7 @@ void Editor::PickUp(int X, int Y) {
     }
   }
   if (!candidate || candidate->kind == 0) return;
+  BeginEdit(EditKind::Move, before, edit.CurrentPlayer, cell);
   world::TUnit& unit = World.players[edit.CurrentPlayer].units[edit.CurrentUnit];
   unit.x = 0;
   unit.y = 0;
@@ -220,6 +269,7 @@ void Editor::PickUp(int X, int Y) {
 }
 
 void Editor::Place(int X, int Y) {
+  const render::EditingState before = edit;
   if (edit.SelectedKind == 0) return;
   render::Cell cell = render::PixelToCell(scene, X, Y);
   edit.Holding = false;
@@ -227,6 +277,7 @@ void Editor::Place(int X, int Y) {
   world::TPlayer& player = World.players[edit.CurrentPlayer];
   // A full unit table takes no more units: the press only ends the choice.
   if (player.count >= world::MaxUnits) return;
+  BeginEdit(EditKind::Add, before, edit.CurrentPlayer, cell);
   ++player.count;
   player.units[player.count] = {cell.x, cell.y, edit.SelectedKind};
   edit.CurrentUnit = player.count;
@@ -249,26 +300,112 @@ void Editor::MouseDOwn(MouseButton, int X, int Y) {
   } else {
     return;
   }
+  CommitEditWhenIdle();
   ui_.WindowSurfaceChanged();
 }
 
-void Editor::Image1MouseUp(MouseButton button, int X, int Y) {
-  if (!InMapZone(X, Y) || !edit.Holding) return;
+void Editor::DropOrDelete(MouseButton button, int X, int Y) {
+  const render::EditingState before = edit;
   edit.Holding = false;
   // Only a real entry of the player's list is moved or deleted.
   world::TUnit* unit = CurrentUnitEntry();
   if (!unit) return;
   if (button == MouseButton::Left) {
     render::Cell cell = render::PixelToCell(scene, X, Y);
+    BeginEdit(EditKind::Move, before, edit.CurrentPlayer, cell);
     DrawCurrentUnit(cell.x, cell.y);
     unit->x = cell.x;
     unit->y = cell.y;
   } else {
+    BeginEdit(EditKind::Delete, before, edit.CurrentPlayer, std::nullopt);
     world::TPlayer& player = World.players[edit.CurrentPlayer];
     *unit = player.units[player.count];
     --player.count;
   }
+}
+
+void Editor::Image1MouseUp(MouseButton button, int X, int Y) {
+  if (!InMapZone(X, Y) || !edit.Holding) return;
+  DropOrDelete(button, X, Y);
+  CommitEditWhenIdle();
   ui_.WindowSurfaceChanged();
+}
+
+void Editor::Undo() {
+  if (History.Undo(World, scene, edit)) ui_.WindowSurfaceChanged();
+}
+
+void Editor::Redo() {
+  if (History.Redo(World, scene, edit)) ui_.WindowSurfaceChanged();
+}
+
+bool Editor::Escape() {
+  if (!edit.Holding) return false;
+  // A lifted unit goes back as if it had never been lifted; a choice from a strip just ends.
+  History.CancelOpenStep(World, scene, edit);
+  edit.Holding = false;
+  ui_.WindowSurfaceChanged();
+  return true;
+}
+
+std::string Editor::UndoText() const { return CommandText("Отменить", History.UndoKind()); }
+
+std::string Editor::RedoText() const { return CommandText("Вернуть", History.RedoKind()); }
+
+std::string Editor::ToolTipAt(int X, int Y) const {
+  const render::Scene& s = scene;
+  if (InMapZone(X, Y)) return CellToolTip(render::PixelToCell(s, X, Y));
+  if (s.CellSize <= 0) return {};
+  if (X > s.KindStripLeft && X < s.ColorStripLeft) {
+    const int kind = (X - s.KindStripLeft) / s.CellSize + 1;
+    if (kind > world::KindCount) return {};
+    return std::string(world::UnitLegendWords[kind]) + " (" +
+           world::Cp1251ToUtf8(std::string(1, char(world::UnitLetters[kind]))) + ")";
+  }
+  if (X > s.ColorStripLeft && X < s.ColorStripLeft + s.CellSize * PlayerCount)
+    return PlayerToolTip((X - s.ColorStripLeft) / s.CellSize + 1);
+  return {};
+}
+
+std::string Editor::PlayerToolTip(int player) const {
+  std::string text = "Игрок " + std::to_string(player);
+  if (player < 1 || player > std::min<int>(TurnPlayerCount, world::MaxPlayers)) return text;
+  const world::TPlayer& p = World.players[player];
+  text += ": " + DisplayName(p.name);
+  int troops = 0, buildings = 0, mines = 0;
+  const int count = std::min<int>(p.count, world::MaxUnits);
+  for (int u = 1; u <= count; ++u) {
+    const int kind = p.units[u].kind;
+    if (kind >= 1 && kind < world::FirstBuildingKind) ++troops;
+    if (world::IsBuilding(kind)) ++buildings;
+    if (kind >= world::FirstMineUnitKind && kind <= world::KindCount) ++mines;
+  }
+  return text + "\nЕдиниц: " + std::to_string(count) + " — войска " + std::to_string(troops) + ", строения " +
+         std::to_string(buildings) + ", рудники " + std::to_string(mines);
+}
+
+std::string Editor::CellToolTip(render::Cell cell) const {
+  struct Standing {
+    int kind, player, unit;
+    auto operator<=>(const Standing&) const = default;
+  };
+  std::vector<Standing> standing;
+  for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p) {
+    const world::TPlayer& player = World.players[p];
+    for (int u = 1; u <= std::min<int>(player.count, world::MaxUnits); ++u)
+      if (player.units[u].x == cell.x && player.units[u].y == cell.y) standing.push_back({player.units[u].kind, p, u});
+  }
+  // A press takes the smallest kind, then the lowest player, then the lowest index.
+  std::sort(standing.begin(), standing.end());
+  std::string text;
+  for (const Standing& s : standing) {
+    if (!text.empty()) text += '\n';
+    text += "Игрок " + std::to_string(s.player);
+    const std::string name = DisplayName(World.players[s.player].name);
+    if (!name.empty()) text += ": " + name;
+    text += " — " + KindWord(s.kind);
+  }
+  return text;
 }
 
 void Editor::ScrollByCells(int columns, int rows) {

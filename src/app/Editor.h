@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "app/EditHistory.h"
 #include "app/Ui.h"
+#include "render/Geometry.h"
 #include "render/Scene.h"
 #include "world/TMap.h"
 
@@ -26,6 +29,9 @@ class Editor {
   std::string EpochDir;  // folder of the epoch, with its trailing separator; empty = working dir
   // Where start-up finds its files; empty = the working directory, by bare name.
   std::filesystem::path StartupDir;
+  EditHistory History;  // the mouse's edits, for Undo and Redo
+  // The players of the turn read last (0 before any): those beyond it have no name to show.
+  uint8_t TurnPlayerCount = 0;
 
   // The start-up sequence; a failing step ends it and shows its error.
   void FormCreate();
@@ -56,6 +62,21 @@ class Editor {
   void FormMouseMove(int X, int Y);
   void MouseDOwn(MouseButton button, int X, int Y);
   void Image1MouseUp(MouseButton button, int X, int Y);
+  // Undo and redo of the mouse's edits. Undo first puts a unit in hand back where it was.
+  void Undo();
+  void Redo();
+  // Lets go of what is in hand: a lifted unit goes back where it was. False when nothing was.
+  bool Escape();
+  bool CanUndo() const { return History.UndoKind().has_value(); }
+  bool CanRedo() const { return History.RedoKind().has_value(); }
+  // The menu texts: "Отменить перемещение", "Вернуть удаление", plain "Отменить" when disabled.
+  std::string UndoText() const;
+  std::string RedoText() const;
+
+  // Tooltip texts for a window pixel: the units on a map cell in the order a press takes them,
+  // a kind of the kind strip, a player of the colour strip. Empty where there is nothing to say.
+  std::string ToolTipAt(int X, int Y) const;
+
   // Wheel scrolling in whole cells; positive steps move the view right / down over the map.
   void ScrollByCells(int columns, int rows);
 
@@ -72,6 +93,14 @@ class Editor {
   bool InMapZone(int X, int Y) const;
   void PickUp(int X, int Y);
   void Place(int X, int Y);
+  void DropOrDelete(MouseButton button, int X, int Y);
+  // Opens or continues a step of the history and keeps what the edit is about to change.
+  void BeginEdit(EditKind kind, const render::EditingState& before, uint8_t player,
+                 std::optional<render::Cell> cell);
+  // An edit is complete once nothing is in hand.
+  void CommitEditWhenIdle();
+  std::string CellToolTip(render::Cell cell) const;
+  std::string PlayerToolTip(int player) const;
   // Entry CurrentUnit of CurrentPlayer when it is one of the player's units 1..count.
   world::TUnit* CurrentUnitEntry();
 

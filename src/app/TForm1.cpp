@@ -1,6 +1,8 @@
 #include "app/TForm1.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <algorithm>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -97,6 +99,15 @@ void TForm1::RunHandler(const std::function<void()>& handler) {
   } catch (const std::exception& error) {
     ShowError(error.what());
   }
+  UpdateEditActions();
+}
+
+void TForm1::UpdateEditActions() {
+  if (!undoAction_ || !editor_) return;
+  undoAction_->setText(QString::fromUtf8(editor_->UndoText()));
+  undoAction_->setEnabled(editor_->CanUndo());
+  redoAction_->setText(QString::fromUtf8(editor_->RedoText()));
+  redoAction_->setEnabled(editor_->CanRedo());
 }
 
 void TForm1::CreateMenu() {
@@ -131,6 +142,24 @@ void TForm1::CreateMenu() {
   command(bar->addAction("Рифленка"), "N12", &Editor::N12Click);
   inert(bar->addAction("Правила"), "N13");
   inert(bar->addAction("Летопись"), "N14");
+
+  QMenu* editMenu = bar->addMenu("Правка");
+  editMenu->setObjectName("EditMenu");
+  auto editCommand = [this, editMenu](const char* name, void (Editor::*handler)(), QList<QKeySequence> keys) {
+    QAction* action = editMenu->addAction(name);
+    action->setShortcuts(keys);
+    connect(action, &QAction::triggered, this, [this, handler] {
+      ClaimHeldKeys();
+      RunHandler([this, handler] { (editor_.get()->*handler)(); });
+    });
+    return action;
+  };
+  undoAction_ = editCommand("Отменить", &Editor::Undo, {QKeySequence("Ctrl+Z")});
+  undoAction_->setObjectName("Undo");
+  redoAction_ = editCommand("Вернуть", &Editor::Redo, {QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+  redoAction_->setObjectName("Redo");
+  UpdateEditActions();
+  qApp->installEventFilter(this);
 }
 
 void TForm1::CreateControls() {
@@ -212,10 +241,74 @@ void TForm1::ConnectEvents() {
   handlers.resize = [this](int width, int height) {
     RunHandler([=, this] { editor_->ResizeWindowSurface(width, height); });
   };
+  handlers.toolTip = [this](int x, int y) { return QString::fromUtf8(editor_->ToolTipAt(x, y)); };
   surface_->SetHandlers(std::move(handlers));
 
   connect(spinEdit1_, &QLineEdit::textChanged, this, [this] { RunHandler([this] { editor_->SpinEdit1Change(); }); });
   connect(upDown1_, &UpDownButtons::Clicked, this, [this] { RunHandler([this] { editor_->UpDown1Click(); }); });
+}
+
+namespace {
+
+bool IsOneOf(const QKeyEvent& event, const QList<QKeySequence>& keys) {
+  const QKeyCombination pressed(event.modifiers() & ~Qt::KeypadModifier, Qt::Key(event.key()));
+  return std::any_of(keys.begin(), keys.end(), [&](const QKeySequence& k) { return k.count() == 1 && k[0] == pressed; });
+}
+
+}  // namespace
+
+void TForm1::ClaimHeldKeys() {
+  claimedKeys_ += heldKeys_;
+  if (overriddenKey_) claimedKeys_.insert(overriddenKey_);
+  // The modifiers too, whose presses may have gone to another window.
+  const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
+  if (modifiers & Qt::ControlModifier) claimedKeys_.insert(Qt::Key_Control);
+  if (modifiers & Qt::ShiftModifier) claimedKeys_.insert(Qt::Key_Shift);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (type == QEvent::KeyRelease) {
+    if (!key->isAutoRepeat()) {
+      heldKeys_.remove(key->key());
+      if (overriddenKey_ == key->key()) overriddenKey_ = 0;
+    }
+    if (!claimedKeys_.contains(key->key())) return false;
+    if (!key->isAutoRepeat()) claimedKeys_.remove(key->key());
+    return true;
+  }
+  const bool undo = IsOneOf(*key, undoAction_->shortcuts());
+  const bool redo = IsOneOf(*key, redoAction_->shortcuts());
+  if (type == QEvent::ShortcutOverride) {
+    overriddenKey_ = key->key();
+    // Taken over here, so that a field's own undo never sees them, enabled or not.
+    if (!undo && !redo) return false;
+    event->accept();
+    return true;
+  }
+  // The press reached the window, so no shortcut took it; a fresh press owes nothing to an
+  // earlier command.
+  overriddenKey_ = 0;
+  if (!key->isAutoRepeat()) {
+    heldKeys_.insert(key->key());
+    claimedKeys_.remove(key->key());
+  }
+  if (undo || redo) {
+    ClaimHeldKeys();
+    RunHandler([this, undo] { undo ? editor_->Undo() : editor_->Redo(); });
+    return true;
+  }
+  if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+    bool letGo = false;
+    RunHandler([this, &letGo] { letGo = editor_->Escape(); });
+    if (letGo) ClaimHeldKeys();
+    return letGo;
+  }
+  return false;
 }
 
 void TForm1::keyReleaseEvent(QKeyEvent* event) {

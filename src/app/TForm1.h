@@ -3,6 +3,7 @@
 // hands every window event to the Editor, which it owns. It is the Editor's desktop (app::Ui).
 
 #include <QMainWindow>
+#include <QSet>
 #include <functional>
 #include <memory>
 
@@ -40,7 +41,8 @@ class TForm1 : public QMainWindow, public Ui {
   // there shows in the error box and leaves the window at its described size.
   refwin::TForm2& CreateReferenceWindow();
 
-  // Runs one handler; an error it raises ends it and is shown in the error box.
+  // Runs one handler; an error it raises ends it and is shown in the error box. The edit menu
+  // then shows what can be undone and redone.
   void RunHandler(const std::function<void()>& handler);
 
   static constexpr QPoint FramePosition{-1, 0};
@@ -61,12 +63,17 @@ class TForm1 : public QMainWindow, public Ui {
 
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;
+  // Keeps the undo, redo and Escape keys from the fields: they act on the map's edits.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
   void CreateMenu();
   void CreateControls();
   void ConnectEvents();
+  void UpdateEditActions();
+  // The keys held down now belong to an edit command: their releases step no year.
+  void ClaimHeldKeys();
 
   ErrorPresenter presentError_;
   std::unique_ptr<Editor> editor_;
@@ -83,6 +90,11 @@ class TForm1 : public QMainWindow, public Ui {
   QScrollBar* scrollBar1_ = nullptr;
   QScrollBar* scrollBar2_ = nullptr;
   QFileDialog* openDialog1_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QSet<int> heldKeys_;     // pressed in this window and not yet released
+  QSet<int> claimedKeys_;  // whose release belongs to an edit command
+  int overriddenKey_ = 0;  // the key a shortcut is being looked up for
   QString dialogFileName_;  // the proposed name or the last confirmed path
 };
 

@@ -63,10 +63,6 @@ void DrawMarkerInView(Scene& scene, const Surface& marker, int x, int y) {
   scene.Window.DrawSurface(visible.x1, visible.y1, part);
 }
 
-DrawnCells::Basis BasisOf(const Scene& scene) {
-  return {scene.ComposedMap.ContentId(), scene.CleanMap.ContentId(), scene.CellSize};
-}
-
 // After a write to ComposedMap that reached no further than cell (x, y), or further when
 // `withinCell` is false: a record that held before it goes on holding with the cell marked.
 void NoteDrawnCell(Scene& scene, bool recordHeld, bool withinCell, uint8_t x, uint8_t y) {
@@ -76,10 +72,14 @@ void NoteDrawnCell(Scene& scene, bool recordHeld, bool withinCell, uint8_t x, ui
     return;
   }
   drawn.Mark(x, y);
-  drawn.Confirm(BasisOf(scene));
+  drawn.Confirm(ComposedMapBasis(scene));
 }
 
 }  // namespace
+
+DrawnCells::Basis ComposedMapBasis(const Scene& scene) {
+  return {scene.ComposedMap.ContentId(), scene.CleanMap.ContentId(), scene.CellSize};
+}
 
 bool IsLightColor(Color c) { return world::RedOf(c) > 128 || world::GreenOf(c) > 128; }
 
@@ -190,7 +190,7 @@ void DrawCurrentUnit(Scene& scene, const world::TMap& World, const EditingState&
   const MapPixel at = CellToPixel(scene, x, y);
   const uint8_t kind = World.players[state.CurrentPlayer].units[state.CurrentUnit].kind;
   ComposeMarker(scene, kind, state.CurrentPlayer);
-  const bool recordHeld = scene.DrawnOnComposedMap.HoldsFor(BasisOf(scene));
+  const bool recordHeld = scene.DrawnOnComposedMap.HoldsFor(ComposedMapBasis(scene));
   scene.ComposedMap.DrawSurface(at.px, at.py, scene.MarkerBitmap);
   const bool withinCell = scene.MarkerBitmap.Width() <= scene.CellSize && scene.MarkerBitmap.Height() <= scene.CellSize;
   NoteDrawnCell(scene, recordHeld, withinCell, x, y);
@@ -208,9 +208,9 @@ void Restoreklet(Scene& scene, const world::TMap& World, uint8_t PlayerCount, Ed
                      onWindow.y2 - scene.OriginY};
   scene.ComposedMap.Mode = CopyMode::SrcCopy;
   // The cell becomes clean again, so a record that held goes on holding as it is.
-  const bool recordHeld = scene.DrawnOnComposedMap.HoldsFor(BasisOf(scene));
+  const bool recordHeld = scene.DrawnOnComposedMap.HoldsFor(ComposedMapBasis(scene));
   scene.ComposedMap.CopyArea(cell, scene.CleanMap, cell);
-  if (recordHeld) scene.DrawnOnComposedMap.Confirm(BasisOf(scene));
+  if (recordHeld) scene.DrawnOnComposedMap.Confirm(ComposedMapBasis(scene));
   scene.Window.Mode = CopyMode::SrcCopy;
   if (!IsEmpty(onWindow)) scene.Window.CopyArea(onWindow, scene.CleanMap, fromMap);
 
@@ -336,7 +336,7 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
   // Only a plain copy between pictures of one size leaves ComposedMap equal to CleanMap.
   const bool copiesClean = map.Mode == CopyMode::SrcCopy && map.Width() == scene.CleanMap.Width() &&
                            map.Height() == scene.CleanMap.Height();
-  const bool restoreDrawnCells = copiesClean && drawn.HoldsFor(BasisOf(scene));
+  const bool restoreDrawnCells = copiesClean && drawn.HoldsFor(ComposedMapBasis(scene));
   if (!restoreDrawnCells) drawn.Clear();
 
   int cleanRows = 0;  // rows of ComposedMap that already hold CleanMap
@@ -363,7 +363,7 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
   }
   if (!restoreDrawnCells) placeCleanRowsUpTo(map.Height());
   if (copiesClean)
-    drawn.Confirm(BasisOf(scene));
+    drawn.Confirm(ComposedMapBasis(scene));
   else
     drawn.Forget();
 

@@ -1,6 +1,7 @@
 #include "render/Painting.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "world/TMap.h"
 
@@ -39,6 +40,22 @@ void PaintColorStrip(Scene& scene, uint8_t PlayerCount) {
     window.BrushColor = scene.Palette[p];
     window.DrawRectangle(left + (p - 1) * cell, 0, left + p * cell, cell);
   }
+}
+
+void PaintMapArea(Scene& scene, Area mapArea) {
+  Surface& window = scene.Window;
+  const Area onWindow{std::max(mapArea.x1 + scene.OriginX, scene.ViewLeft), std::max(mapArea.y1 + scene.OriginY, scene.ViewTop),
+                      std::min(mapArea.x2 + scene.OriginX, scene.ViewRight), std::min(mapArea.y2 + scene.OriginY, scene.ViewBottom)};
+  if (onWindow.x1 >= onWindow.x2 || onWindow.y1 >= onWindow.y2) return;
+  // Beyond the picture the view shows the window colour, as FormPaint leaves it.
+  const Color brush = std::exchange(window.BrushColor, scene.WindowColor);
+  window.FillArea(onWindow.x1, onWindow.y1, onWindow.x2, onWindow.y2);
+  window.BrushColor = brush;
+  const CopyMode mode = std::exchange(window.Mode, CopyMode::SrcCopy);
+  window.CopyArea(onWindow, scene.ComposedMap,
+                  {onWindow.x1 - scene.OriginX, onWindow.y1 - scene.OriginY, onWindow.x2 - scene.OriginX,
+                   onWindow.y2 - scene.OriginY});
+  window.Mode = mode;
 }
 
 void RepaintWindow(Scene& scene, uint8_t PlayerCount) {

@@ -76,6 +76,14 @@ inline int KindOfLetter(uint8_t letter) {
   return 0;
 }
 
+// The legend word of each unit kind, as the turn file's legend line gives it, UTF-8 for display;
+// entry 0 is unused.
+inline const std::array<const char*, KindCount + 1> UnitLegendWords = {
+    "",         "гном",     "варвар", "эльф",   "орк",    "рыцарь", "маг",
+    "зомби",    "дракон",   "личное войско",    "корабь(флот)",     "крепость",
+    "город",    "замок",    "поместье",         "башня",  "медь",   "серебро",
+    "золото",   "мифрил"};
+
 // Names of the cell mine kinds, UTF-8 for display; entry 0 is unused.
 inline const std::array<const char*, MineKindCount + 1> MineNames = {"", "Серебряный", "Золотой",
                                                                      "Мифриловый", "Драконий"};

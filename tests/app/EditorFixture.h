@@ -103,4 +103,20 @@ class EditorTest : public ScratchFolderTest {
   Editor editor{ui};
 };
 
+class EditorMouseTest : public EditorTest {
+ protected:
+  world::TPlayer& Player(int p) { return editor.World.players[p]; }
+  void Give(int p, std::initializer_list<world::TUnit> units) {
+    for (const world::TUnit& u : units) Player(p).units[++Player(p).count] = u;
+  }
+  // Whether the composed map shows a marker in the middle of the cell.
+  bool Marked(int x, int y) const {
+    const int px = 20 * x + 30, py = 20 * (y - 1) + 28;
+    return editor.scene.ComposedMap.PixelAt(px, py) != editor.scene.CleanMap.PixelAt(px, py);
+  }
+  // A click in the kind strip (`kind` 1..19) or the colour strip (`player` from 1).
+  void ChooseKind(int kind) { editor.MouseDOwn(MouseButton::Left, 281 + 20 * kind - 15, 10); }
+  void ChoosePlayer(int player, int y = 10) { editor.MouseDOwn(MouseButton::Left, 661 + 20 * player - 15, y); }
+};
+
 }  // namespace app::testing
