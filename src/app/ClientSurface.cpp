@@ -36,6 +36,7 @@ bool ClientSurface::event(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QWidget::event(event);
   const auto* help = static_cast<QHelpEvent*>(event);
   ShowToolTip(help->pos(), help->globalPos());
+  event->setAccepted(!toolTipShown_.isEmpty());
   return true;
 }
 
