@@ -2,6 +2,7 @@
 // itself sets: a copy of the map's pixels for work in memory, a plain file write for the export.
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -51,6 +52,18 @@ struct StartedEditor {
   // The window pixel at the middle of a cell.
   int WindowX(int x) const { return editor.scene.OriginX + x * 20 + 20 + 10; }
   int WindowY(int y) const { return editor.scene.OriginY + (y - 1) * 20 + 18 + 10; }
+
+  // The window pixel of the first unit of the middle player whose cell shows in the view, with
+  // room for three more columns; nothing when there is none.
+  std::optional<std::pair<int, int>> UnitInView() const {
+    std::optional<std::pair<int, int>> found;
+    const world::TPlayer& player = editor.World.players[14];
+    for (int u = player.count; u >= 1; --u) {
+      const int x = WindowX(player.units[u].x), y = WindowY(player.units[u].y);
+      if (x + 70 < editor.scene.ViewRight && y + 10 < editor.scene.ViewBottom) found = {x, y};
+    }
+    return found;
+  }
 };
 
 void StartupToFirstPaint(benchmark::State& state) {
@@ -86,23 +99,44 @@ void FormPaint(benchmark::State& state) {
 void PickUpAndDrop(benchmark::State& state) {
   StartedEditor started;
   started.StepToYear(1);
-  // The first unit of the middle player whose cell shows in the view.
-  int X = 0, Y = 0;
-  const world::TPlayer& player = started.editor.World.players[14];
-  for (int u = player.count; u >= 1; --u) {
-    const int x = started.WindowX(player.units[u].x), y = started.WindowY(player.units[u].y);
-    if (x + 10 < started.editor.scene.ViewRight && y + 10 < started.editor.scene.ViewBottom) X = x, Y = y;
-  }
-  if (X == 0) {
+  const auto unit = started.UnitInView();
+  if (!unit) {
     state.SkipWithError("no unit in the view");
     return;
   }
+  const auto [X, Y] = *unit;
   for (auto _ : state) {
     started.editor.MouseDOwn(app::MouseButton::Left, X, Y);
     started.editor.Image1MouseUp(app::MouseButton::Left, X, Y);
   }
   if (started.editor.edit.Holding) state.SkipWithError("the unit stayed in hand");
 }
+
+// A move of a unit three columns to the right, then undone and redone in turn; `undo` times the
+// undo, otherwise the redo.
+void UndoOrRedoMove(benchmark::State& state, bool undo) {
+  StartedEditor started;
+  started.StepToYear(1);
+  const auto unit = started.UnitInView();
+  if (!unit) {
+    state.SkipWithError("no unit in the view");
+    return;
+  }
+  app::Editor& editor = started.editor;
+  editor.MouseDOwn(app::MouseButton::Left, unit->first, unit->second);
+  editor.Image1MouseUp(app::MouseButton::Left, unit->first + 60, unit->second);
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    undo ? editor.Undo() : editor.Redo();
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    undo ? editor.Redo() : editor.Undo();
+  }
+  if (editor.History.UndoCount() + editor.History.RedoCount() != 1) state.SkipWithError("the move was not kept");
+  state.SetLabel("27 players x 127 units");
+}
+
+void UndoMove(benchmark::State& state) { UndoOrRedoMove(state, true); }
+void RedoMove(benchmark::State& state) { UndoOrRedoMove(state, false); }
 
 void MouseMove(benchmark::State& state) {
   StartedEditor started;
@@ -208,6 +242,8 @@ void Register() {
   add("YearStep", YearStep, kMillisecond);
   add("FormPaint", FormPaint, kMillisecond);
   add("PickUpAndDrop", PickUpAndDrop, kMicrosecond);
+  for (auto [name, function] : {std::pair("UndoMove", UndoMove), std::pair("RedoMove", RedoMove)})
+    benchmark::RegisterBenchmark(name, function)->Unit(kMicrosecond)->UseManualTime()->Repetitions(3)->ReportAggregatesOnly(true);
   add("FormMouseMove", MouseMove, kMicrosecond);
   add("ReadTurnFile", ReadTurn, kMillisecond);
   add("WriteTurnFile", WriteTurn, kMillisecond);
@@ -283,6 +319,8 @@ void PrintSummary(const std::map<std::string, double>& measured) {
       {"year step, full load", yearStep, "map copy", mapCopy, "<= 2 x map copy", within(yearStep, times(mapCopy, 2))},
       {"FormPaint", figure("FormPaint"), "map copy", mapCopy, "", std::nullopt},
       {"pick-up and drop", pickUp, "map copy", mapCopy, "< 100 us", within(pickUp, 100e-6)},
+      {"undo of a move", figure("UndoMove"), "map copy", mapCopy, "< 50 us", within(figure("UndoMove"), 50e-6)},
+      {"redo of a move", figure("RedoMove"), "map copy", mapCopy, "< 50 us", within(figure("RedoMove"), 50e-6)},
       {"FormMouseMove", mouseMove, "map copy", mapCopy, "< 100 us", within(mouseMove, 100e-6)},
       {"turn file read", figure("ReadTurnFile"), "map copy", mapCopy, "", std::nullopt},
       {"turn file write", figure("WriteTurnFile"), "disk write", diskWrite, "", std::nullopt},

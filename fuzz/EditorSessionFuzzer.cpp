@@ -1,12 +1,16 @@
 // A whole editing session driven by bytes, on the Editor with a fake desktop: mouse events at
 // window pixels and in the strips, year changes that load generated turn files of an epoch,
-// turn and map loads, saves, scrolling and painting. After every event the tables keep their
-// limits; a failed load changes nothing; a saved turn reads back the same.
+// turn and map loads, saves, scrolling and painting, undo, redo and Escape. After every event
+// the tables keep their limits; a failed load changes nothing; a saved turn reads back the same;
+// and whenever no edit is under way, the units and the composed map are exactly what they were
+// when the history last stood at the same step.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 #include "FakeUi.h"
 #include "FuzzSupport.h"
@@ -54,10 +58,57 @@ std::string GenerateTurnText(FuzzedDataProvider& in) {
   return text;
 }
 
+// What the history must restore: every player's units and the composed map, byte for byte.
+struct Edited {
+  std::array<world::TPlayer, world::MaxPlayers + 1> players;
+  render::Surface composedMap;
+};
+
+Edited EditedOf(const app::Editor& e) { return {e.World.players, e.scene.ComposedMap}; }
+bool Shows(const app::Editor& e, const Edited& state) {
+  return e.World.players == state.players && e.scene.ComposedMap == state.composedMap;
+}
+
+// The state at each step of the history since it last started afresh: entry k is the state
+// with k steps done, up to the last step that can be redone.
+struct Timeline {
+  std::vector<Edited> states;
+  size_t undoCount = 0, redoCount = 0, starts = 0;
+
+  void Restart(const app::Editor& editor) {
+    states = {EditedOf(editor)};
+    undoCount = redoCount = 0;
+    starts = editor.History.Starts();
+  }
+
+  // After any event, `redone` after a redo: the history stands at a step it has seen, with
+  // exactly that step's state, or at a new step that drops what could have been redone.
+  void Check(const app::Editor& editor, bool redone) {
+    const app::EditHistory& history = editor.History;
+    if (history.Starts() != starts) {
+      FUZZ_CHECK(!history.HasOpenStep() && history.UndoCount() == 0 && history.RedoCount() == 0);
+      Restart(editor);
+      return;
+    }
+    if (history.HasOpenStep()) return;  // mid-edit: checked once the edit ends or is let go
+    const size_t undo = history.UndoCount(), redo = history.RedoCount();
+    if (!redone && undo == undoCount + 1 && redo == 0) {
+      states.resize(undoCount + 1);
+      states.push_back(EditedOf(editor));
+    } else {
+      FUZZ_CHECK(undo + redo == undoCount + redoCount && undo < states.size());
+      FUZZ_CHECK(Shows(editor, states[undo]));
+    }
+    undoCount = undo;
+    redoCount = redo;
+  }
+};
+
 struct Session {
   app::testing::FakeUi ui;
   app::Editor started{ui};  // as start-up left it; every input starts from a copy
   std::optional<app::Editor> editor;
+  Timeline timeline;
 
   Session() {
     ui.editor = &started;
@@ -91,7 +142,7 @@ std::pair<int, int> PickPoint(FuzzedDataProvider& in, const app::Editor& editor)
 void RunEvent(Session& s, FuzzedDataProvider& in) {
   app::Editor& editor = *s.editor;
   const fs::path& dir = fuzz::ScratchFolder();
-  const int action = in.ConsumeIntegralInRange(0, 10);
+  const int action = in.ConsumeIntegralInRange(0, 13);
   const app::MouseButton button =
       in.PickValueInArray({app::MouseButton::Left, app::MouseButton::Right, app::MouseButton::Middle});
   auto before = action == 5 || action == 6 || action == 9 ? std::optional(State(editor)) : std::nullopt;
@@ -163,8 +214,25 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
       in.ConsumeBool() ? editor.FormPaint() : editor.RepaintWindow();
       break;
     }
+    case 11: {
+      const bool couldUndo = editor.CanUndo(), wasHolding = editor.edit.Holding;
+      editor.Undo();
+      FUZZ_CHECK(!couldUndo || !editor.edit.Holding);
+      FUZZ_CHECK(couldUndo || editor.edit.Holding == wasHolding);
+      break;
+    }
+    case 12:
+      editor.Redo();
+      break;
+    case 13: {
+      const bool hadOpenStep = editor.History.HasOpenStep();
+      FUZZ_CHECK(editor.Escape() || !hadOpenStep);
+      FUZZ_CHECK(!editor.edit.Holding && !editor.History.HasOpenStep());
+      break;
+    }
   }
   if (before && !s.ui.errors.empty()) FUZZ_CHECK(State(editor) == *before);
+  s.timeline.Check(editor, action == 12);
   fuzz::CheckWorldLimits(editor.World, editor.PlayerCount);
   FUZZ_CHECK(editor.edit.CurrentPlayer <= world::MaxPlayers && editor.edit.CurrentUnit <= world::MaxUnits);
   FUZZ_CHECK(editor.edit.SelectedKind <= world::KindCount);
@@ -178,6 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   session.ui.editor = &session.editor.emplace(session.started);
   session.ui.yearField = 0;
   session.ui.upDownPosition = world::MaxPlayers;
+  session.timeline.Restart(*session.editor);
   FuzzedDataProvider in(data, size);
   for (int event = 0; event < 64 && in.remaining_bytes() > 0; ++event) RunEvent(session, in);
   return 0;

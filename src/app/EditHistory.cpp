@@ -9,7 +9,7 @@
 
 namespace app {
 
-size_t EditHistory::Step::Bytes() const {
+size_t edit_history::Step::Bytes() const {
   size_t bytes = sizeof(Step) + players.capacity() * sizeof(SavedPlayer) + cells.capacity() * sizeof(SavedCell);
   for (const SavedCell& cell : cells) bytes += cell.pixels.capacity() * sizeof(render::Color);
   return bytes;
@@ -84,6 +84,7 @@ void EditHistory::Reset() {
   undo_.clear();
   redo_.clear();
   bytes_ = 0;
+  ++starts_;
 }
 
 std::optional<EditKind> EditHistory::UndoKind() const {

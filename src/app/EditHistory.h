@@ -23,6 +23,31 @@ namespace app {
 
 enum class EditKind { Move, Delete, Add };
 
+// The parts of one step of the history.
+namespace edit_history {
+
+struct SavedPlayer {
+  uint8_t player = 0;
+  uint8_t count = 0;
+  std::array<world::TUnit, world::MaxUnits + 1> units{};
+};
+struct SavedCell {
+  uint8_t x = 0, y = 0;
+  render::Area cell;  // map pixels the cell's drawing reaches, also beyond the picture
+  render::Area area;  // the part inside ComposedMap, whose pixels are kept
+  std::vector<render::Color> pixels;
+};
+struct Step {
+  EditKind kind = EditKind::Move;
+  uint8_t currentPlayer = 0;  // the other side's current unit
+  uint8_t currentUnit = 0;
+  std::vector<SavedPlayer> players;
+  std::vector<SavedCell> cells;
+  size_t Bytes() const;
+};
+
+}  // namespace edit_history
+
 class EditHistory {
  public:
   // Opens a step unless one is open; `before` is the editing state the edit started from. The
@@ -43,6 +68,8 @@ class EditHistory {
   std::optional<EditKind> RedoKind() const;
   size_t UndoCount() const { return undo_.size(); }
   size_t RedoCount() const { return redo_.size(); }
+  // How often the history has started afresh.
+  uint64_t Starts() const { return starts_; }
 
   // Takes back the open step, or else the newest step, restoring World and ComposedMap exactly,
   // showing the restored cells on the window and putting the current unit back to what it was.
@@ -59,25 +86,9 @@ class EditHistory {
   static constexpr size_t MemoryLimit = size_t(64) << 20;
 
  private:
-  struct SavedPlayer {
-    uint8_t player = 0;
-    uint8_t count = 0;
-    std::array<world::TUnit, world::MaxUnits + 1> units{};
-  };
-  struct SavedCell {
-    uint8_t x = 0, y = 0;
-    render::Area cell;  // map pixels the cell's drawing reaches, also beyond the picture
-    render::Area area;  // the part inside ComposedMap, whose pixels are kept
-    std::vector<render::Color> pixels;
-  };
-  struct Step {
-    EditKind kind = EditKind::Move;
-    uint8_t currentPlayer = 0;  // the other side's current unit
-    uint8_t currentUnit = 0;
-    std::vector<SavedPlayer> players;
-    std::vector<SavedCell> cells;
-    size_t Bytes() const;
-  };
+  using SavedPlayer = edit_history::SavedPlayer;
+  using SavedCell = edit_history::SavedCell;
+  using Step = edit_history::Step;
 
   // Swaps the step's saved parts with the live ones: backwards undoes, forwards redoes.
   static void Swap(Step& step, bool backwards, world::TMap& World, render::Scene& scene, render::EditingState& edit);
@@ -88,6 +99,7 @@ class EditHistory {
   std::deque<Step> undo_;   // oldest first
   std::vector<Step> redo_;  // the next to redo last
   size_t bytes_ = 0;        // of the steps in undo_ and redo_
+  uint64_t starts_ = 0;
 };
 
 }  // namespace app

@@ -58,6 +58,16 @@ class TurnFile : public testing::Test {
 
 }  // namespace
 
+TEST(TurnLegend, NamesEveryKindByItsLetterAndTheWordTheEditorShows) {
+  std::string expected;
+  for (int k = 1; k <= world::KindCount; ++k) {
+    if (k > 1) expected += ',';
+    expected += world::Cp1251ToUtf8(std::string(1, char(world::UnitLetters[k]))) + "-" + world::UnitLegendWords[k];
+  }
+  EXPECT_EQ(world::Cp1251ToUtf8(world::TurnLegendLine), expected);
+  EXPECT_EQ(std::string(world::TurnLegendLine), Legend);
+}
+
 TEST_F(TurnFile, WritesPlayersKindByKindFromMithrilDownOverTheFileALinkNames) {
   World.Year = 17;
   world::TPlayer& ivan = World.players[1] = {.name = Cp("Иван"), .num1 = 5, .num2 = 12};
