@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Retakes docs/screenshot.png: the editor on the demo world under Xvfb, year 7 typed into the
-# year field and the mouse over a land. Needs xvfb, xdotool and imagemagick (apt-get install
+# year field and the mouse resting on a cell with two units, whose tooltip names them. Needs xvfb, xdotool and imagemagick (apt-get install
 # xvfb xauth xdotool imagemagick) and a built tree (make test or make run).
 set -euo pipefail
 for tool in xvfb-run xdotool import; do
@@ -15,7 +15,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
   sleep 2
   xdotool mousemove 110 25 click 1; sleep 0.3
   xdotool key ctrl+a; xdotool type 7; sleep 1
-  xdotool mousemove 620 330; sleep 0.5
+  xdotool mousemove 751 456; sleep 2.5
   import -window root -crop 1146x840+0+0 +repage '$root/docs/screenshot.png'
   kill \$editor"
 echo "wrote docs/screenshot.png"
