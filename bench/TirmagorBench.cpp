@@ -53,15 +53,17 @@ struct StartedEditor {
   int WindowX(int x) const { return editor.scene.OriginX + x * 20 + 20 + 10; }
   int WindowY(int y) const { return editor.scene.OriginY + (y - 1) * 20 + 18 + 10; }
 
-  // The window pixel of the first unit of the middle player whose cell shows in the view, with
-  // room for three more columns; nothing when there is none.
-  std::optional<std::pair<int, int>> UnitInView() const {
+  // Year 1, and the window pixel of the first unit of the middle player whose cell shows in the
+  // view with room for three more columns; nothing, and the benchmark skipped, when none does.
+  std::optional<std::pair<int, int>> UnitInYearOne(benchmark::State& state) {
+    StepToYear(1);
     std::optional<std::pair<int, int>> found;
     const world::TPlayer& player = editor.World.players[14];
     for (int u = player.count; u >= 1; --u) {
       const int x = WindowX(player.units[u].x), y = WindowY(player.units[u].y);
       if (x + 70 < editor.scene.ViewRight && y + 10 < editor.scene.ViewBottom) found = {x, y};
     }
+    if (!found) state.SkipWithError("no unit in the view");
     return found;
   }
 };
@@ -98,12 +100,8 @@ void FormPaint(benchmark::State& state) {
 // A unit in the view, picked up and put back on its cell.
 void PickUpAndDrop(benchmark::State& state) {
   StartedEditor started;
-  started.StepToYear(1);
-  const auto unit = started.UnitInView();
-  if (!unit) {
-    state.SkipWithError("no unit in the view");
-    return;
-  }
+  const auto unit = started.UnitInYearOne(state);
+  if (!unit) return;
   const auto [X, Y] = *unit;
   for (auto _ : state) {
     started.editor.MouseDOwn(app::MouseButton::Left, X, Y);
@@ -116,12 +114,8 @@ void PickUpAndDrop(benchmark::State& state) {
 // undo, otherwise the redo.
 void UndoOrRedoMove(benchmark::State& state, bool undo) {
   StartedEditor started;
-  started.StepToYear(1);
-  const auto unit = started.UnitInView();
-  if (!unit) {
-    state.SkipWithError("no unit in the view");
-    return;
-  }
+  const auto unit = started.UnitInYearOne(state);
+  if (!unit) return;
   app::Editor& editor = started.editor;
   editor.MouseDOwn(app::MouseButton::Left, unit->first, unit->second);
   editor.Image1MouseUp(app::MouseButton::Left, unit->first + 60, unit->second);
