@@ -7,7 +7,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-#include "refwin/SurfaceImage.h"
+#include "render/SurfaceImage.h"
 
 namespace app {
 
@@ -54,7 +54,7 @@ void ClientSurface::ShowToolTip(QPoint at, QPoint globalAt) {
 }
 
 void ClientSurface::paintEvent(QPaintEvent* event) {
-  const QImage image = refwin::SurfaceImage(shown_);
+  const QImage image = render::SurfaceImage(shown_);
   if (image.isNull()) return;
   QPainter painter(this);
   const QRect exposed = event->rect() & image.rect();

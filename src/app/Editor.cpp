@@ -102,8 +102,12 @@ void Editor::RepaintWindow() {
   ui_.WindowSurfaceChanged();
 }
 
-void Editor::ResizeWindowSurface(int width, int height) {
-  scene.Window.SetSize(width, height);
+void Editor::ResizeWindow(int clientWidth, int clientHeight, int outerWidth, int outerHeight) {
+  scene.Window.SetSize(clientWidth, clientHeight);
+  scene.ViewRight = DesignViewRight + std::max(0, outerWidth - DesignOuterWidth);
+  scene.ViewBottom = DesignViewBottom + std::max(0, outerHeight - DesignOuterHeight);
+  const ScrollState now = Scrolled();
+  ScrollToCells(now.column, now.row);
   RepaintWindow();
 }
 
@@ -408,25 +412,45 @@ std::string Editor::CellToolTip(render::Cell cell) const {
   return text;
 }
 
-void Editor::ScrollByCells(int columns, int rows) {
-  render::Scene& s = scene;
-  if (s.CellSize <= 0) return;
-  // The view ends where the window does when the window is narrower than the view.
-  int viewRight = s.Window.Width() > 0 ? std::min(s.ViewRight, s.Window.Width()) : s.ViewRight;
-  int viewBottom = s.Window.Height() > 0 ? std::min(s.ViewBottom, s.Window.Height()) : s.ViewBottom;
-  auto scrolled = [&](int origin, int viewStart, int viewEnd, int mapSize, int steps) {
-    int hiddenPixels = std::max(0, mapSize - (viewEnd - viewStart));
-    int maxSteps = (hiddenPixels + s.CellSize - 1) / s.CellSize;
-    int current = (viewStart - origin) / s.CellSize;
-    int next = std::clamp(current + steps, 0, maxSteps);
-    return viewStart - next * s.CellSize;
+Editor::ScrollState Editor::Scrolled() const {
+  const render::Scene& s = scene;
+  if (s.CellSize <= 0) return {};
+  const render::Area view = render::VisibleView(s);
+  auto maxSteps = [&](int viewSize, int mapSize) {
+    const int hiddenPixels = std::max(0, mapSize - viewSize);
+    return (hiddenPixels + s.CellSize - 1) / s.CellSize;
   };
-  int originX = scrolled(s.OriginX, s.ViewLeft, viewRight, s.ComposedMap.Width(), columns);
-  int originY = scrolled(s.OriginY, s.ViewTop, viewBottom, s.ComposedMap.Height(), rows);
-  if (originX == s.OriginX && originY == s.OriginY) return;
+  return {(s.ViewLeft - s.OriginX) / s.CellSize, (s.ViewTop - s.OriginY) / s.CellSize,
+          maxSteps(view.x2 - view.x1, s.ComposedMap.Width()), maxSteps(view.y2 - view.y1, s.ComposedMap.Height())};
+}
+
+bool Editor::ScrollToCells(int column, int row) {
+  render::Scene& s = scene;
+  if (s.CellSize <= 0) return false;
+  const ScrollState now = Scrolled();
+  const int originX = s.ViewLeft - std::clamp(column, 0, now.maxColumn) * s.CellSize;
+  const int originY = s.ViewTop - std::clamp(row, 0, now.maxRow) * s.CellSize;
+  if (originX == s.OriginX && originY == s.OriginY) return false;
   s.OriginX = originX;
   s.OriginY = originY;
-  FormPaint();
+  return true;
+}
+
+void Editor::ScrollByCells(int columns, int rows) {
+  const ScrollState now = Scrolled();
+  if (ScrollToCells(now.column + columns, now.row + rows)) FormPaint();
+}
+
+void Editor::CentreViewOn(int px, int py) {
+  const render::Scene& s = scene;
+  if (s.CellSize <= 0) return;
+  const render::Area view = render::VisibleView(s);
+  // The whole cells that put (px, py) nearest the middle; negative ones are clamped anyway.
+  auto steps = [&](int viewSize, int mapPixel) {
+    const int pixels = mapPixel - viewSize / 2;
+    return pixels >= 0 ? (pixels + s.CellSize / 2) / s.CellSize : 0;
+  };
+  if (ScrollToCells(steps(view.x2 - view.x1, px), steps(view.y2 - view.y1, py))) FormPaint();
 }
 
 }  // namespace app

@@ -39,8 +39,13 @@ class Editor {
   // Painting.
   void FormPaint();
   void RepaintWindow();  // window colour everywhere, then FormPaint
-  // Resizes the window surface (the client area) and repaints it.
-  void ResizeWindowSurface(int width, int height);
+  // The main window was resized: its client area, which the window surface covers, and its
+  // outer size, frame included. The view's right and bottom edges move out by as much as the
+  // outer size exceeds the design size and stay where the design puts them otherwise; a view
+  // scrolled further than its new size allows comes back; the window is repainted.
+  void ResizeWindow(int clientWidth, int clientHeight, int outerWidth, int outerHeight);
+  // The same for a window of the design's outer size.
+  void ResizeWindowSurface(int width, int height) { ResizeWindow(width, height, DesignOuterWidth, DesignOuterHeight); }
 
   // Menu commands.
   void N7Click();   // load a map picture
@@ -79,6 +84,9 @@ class Editor {
 
   // Wheel scrolling in whole cells; positive steps move the view right / down over the map.
   void ScrollByCells(int columns, int rows);
+  // Scrolls by whole cells, as far as the wheel could, so that the middle of the part of the
+  // view the window shows comes as near to map pixel (px, py) as that allows.
+  void CentreViewOn(int px, int py);
 
   // The path of a year's turn file in the current epoch.
   std::filesystem::path YearFilePath(int32_t year) const;
@@ -86,11 +94,24 @@ class Editor {
   // Geometry of the main window's controls that the drawing depends on.
   static constexpr int UpDownLeft = 264;
   static constexpr int UpDownWidth = 17;
+  // The main window's outer size in its description, and the view's edges at that size: the
+  // left edge of the vertical and the top edge of the horizontal hidden scroll bar.
+  static constexpr int DesignOuterWidth = 1146;
+  static constexpr int DesignOuterHeight = 857;
+  static constexpr int DesignViewRight = 1152;
+  static constexpr int DesignViewBottom = 816;
 
  private:
   void DrawCurrentUnit(uint8_t x, uint8_t y);
   void ReadTurn(const std::filesystem::path& path);
   bool InMapZone(int X, int Y) const;
+  // Whole cells scrolled from the map's corner, and the most the view allows, in each direction.
+  struct ScrollState {
+    int column, row, maxColumn, maxRow;
+  };
+  ScrollState Scrolled() const;
+  // Sets the whole cells scrolled, kept within what the view allows; true when the origin moved.
+  bool ScrollToCells(int column, int row);
   void PickUp(int X, int Y);
   void Place(int X, int Y);
   void DropOrDelete(MouseButton button, int X, int Y);

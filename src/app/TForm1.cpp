@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <algorithm>
+#include <utility>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,13 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QWindow>
 
 #include "app/ClientSurface.h"
 #include "app/PanelStatusBar.h"
 #include "app/UpDownButtons.h"
 #include "app/YearSpinEdit.h"
+#include "overview/OverviewWindow.h"
 #include "refwin/TForm2.h"
 #include "refwin/WindowFrame.h"
 #include "world/FileError.h"
@@ -81,7 +84,8 @@ TForm1::TForm1(ErrorPresenter presentError) : presentError_(std::move(presentErr
 }
 
 TForm1::~TForm1() {
-  // The controls go while the editor they report to still exists.
+  // The controls and the overview go while the editor they report to and show still exists.
+  delete std::exchange(overview_, nullptr);
   delete takeCentralWidget();
 }
 
@@ -100,6 +104,7 @@ void TForm1::RunHandler(const std::function<void()>& handler) {
     ShowError(error.what());
   }
   UpdateEditActions();
+  if (overview_) overview_->Refresh();
 }
 
 void TForm1::UpdateEditActions() {
@@ -159,6 +164,14 @@ void TForm1::CreateMenu() {
   redoAction_ = editCommand("Вернуть", &Editor::Redo, {QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
   redoAction_->setObjectName("Redo");
   UpdateEditActions();
+
+  overviewAction_ = bar->addAction("Обзор");
+  overviewAction_->setObjectName("ToggleOverview");
+  overviewAction_->setShortcut(QKeySequence("Ctrl+M"));
+  connect(overviewAction_, &QAction::triggered, this, [this] {
+    ClaimHeldKeys();
+    if (overview_) overview_->Toggle();
+  });
   qApp->installEventFilter(this);
 }
 
@@ -219,6 +232,10 @@ void TForm1::CreateControls() {
     control->setAttribute(Qt::WA_NoMousePropagation);
   setTabOrder(edit2_, upDown1_);
 
+  overview_ = new overview::OverviewWindow(editor_->scene, this, [this](int px, int py) {
+    RunHandler([=, this] { editor_->CentreViewOn(px, py); });
+  });
+
   openDialog1_ = new QFileDialog(this);
   openDialog1_->setObjectName("OpenDialog1");
   openDialog1_->setOption(QFileDialog::DontUseNativeDialog);
@@ -239,7 +256,10 @@ void TForm1::ConnectEvents() {
   handlers.doubleClick = [this] { RunHandler([this] { editor_->FormDblClick(); }); };
   handlers.scroll = [this](int columns, int rows) { RunHandler([=, this] { editor_->ScrollByCells(columns, rows); }); };
   handlers.resize = [this](int width, int height) {
-    RunHandler([=, this] { editor_->ResizeWindowSurface(width, height); });
+    // The outer size, frame included, as far as the window system has told the frame.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize outer = size().grownBy(frame);
+    RunHandler([=, this] { editor_->ResizeWindow(width, height, outer.width(), outer.height()); });
   };
   handlers.toolTip = [this](int x, int y) { return QString::fromUtf8(editor_->ToolTipAt(x, y)); };
   surface_->SetHandlers(std::move(handlers));
@@ -281,12 +301,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (!key->isAutoRepeat()) claimedKeys_.remove(key->key());
     return true;
   }
-  const bool undo = IsOneOf(*key, undoAction_->shortcuts());
-  const bool redo = IsOneOf(*key, redoAction_->shortcuts());
+  QAction* command = nullptr;
+  for (QAction* action : {undoAction_, redoAction_, overviewAction_})
+    if (IsOneOf(*key, action->shortcuts())) command = action;
   if (type == QEvent::ShortcutOverride) {
     overriddenKey_ = key->key();
     // Taken over here, so that a field's own undo never sees them, enabled or not.
-    if (!undo && !redo) return false;
+    if (!command) return false;
     event->accept();
     return true;
   }
@@ -297,9 +318,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     heldKeys_.insert(key->key());
     claimedKeys_.remove(key->key());
   }
-  if (undo || redo) {
+  if (command) {
     ClaimHeldKeys();
-    RunHandler([this, undo] { undo ? editor_->Undo() : editor_->Redo(); });
+    if (command->isEnabled()) command->trigger();
     return true;
   }
   if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {

@@ -18,6 +18,9 @@ class QScrollBar;
 namespace refwin {
 class TForm2;
 }
+namespace overview {
+class OverviewWindow;
+}
 
 namespace app {
 
@@ -63,7 +66,8 @@ class TForm1 : public QMainWindow, public Ui {
 
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;
-  // Keeps the undo, redo and Escape keys from the fields: they act on the map's edits.
+  // Keeps the keys of the commands added to the design (undo, redo, the overview) and Escape
+  // from the fields: they act on the map and the windows.
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
@@ -92,6 +96,8 @@ class TForm1 : public QMainWindow, public Ui {
   QFileDialog* openDialog1_ = nullptr;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
+  QAction* overviewAction_ = nullptr;
+  overview::OverviewWindow* overview_ = nullptr;
   QSet<int> heldKeys_;     // pressed in this window and not yet released
   QSet<int> claimedKeys_;  // whose release belongs to an edit command
   int overriddenKey_ = 0;  // the key a shortcut is being looked up for

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "refwin/SurfaceImage.h"
+#include "render/SurfaceImage.h"
 #include "refwin/WindowFrame.h"
 
 namespace refwin {
@@ -37,7 +37,7 @@ void TForm2::ToggleReferenceWindow() {
 }
 
 void TForm2::paintEvent(QPaintEvent*) {
-  const QImage picture = SurfaceImage(refPicture_);
+  const QImage picture = render::SurfaceImage(refPicture_);
   if (picture.isNull()) return;
   QPainter painter(this);
   painter.drawImage(QPoint(0, 0), picture);

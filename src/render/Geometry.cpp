@@ -1,5 +1,7 @@
 #include "render/Geometry.h"
 
+#include <algorithm>
+
 namespace render {
 
 // C++ division truncates toward zero, which is what makes the left and top margins read as
@@ -13,6 +15,12 @@ Cell PixelToCell(const Scene& scene, int X, int Y) {
 
 MapPixel CellToPixel(const Scene& scene, uint8_t x, uint8_t y) {
   return {x * scene.CellSize + MapMarginX, (y - 1) * scene.CellSize + MapMarginY};
+}
+
+Area VisibleView(const Scene& scene) {
+  const Surface& window = scene.Window;
+  return {scene.ViewLeft, scene.ViewTop, window.Width() > 0 ? std::min(scene.ViewRight, window.Width()) : scene.ViewRight,
+          window.Height() > 0 ? std::min(scene.ViewBottom, window.Height()) : scene.ViewBottom};
 }
 
 }  // namespace render

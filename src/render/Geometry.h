@@ -26,4 +26,8 @@ constexpr int MapMarginY = 18;
 Cell PixelToCell(const Scene& scene, int X, int Y);
 MapPixel CellToPixel(const Scene& scene, uint8_t x, uint8_t y);
 
+// The part of the view that the window shows, in window pixels: the view ends where the window
+// does when the window is the smaller (a window not sized yet shows the whole view).
+Area VisibleView(const Scene& scene);
+
 }  // namespace render

@@ -53,7 +53,7 @@ TEST_F(EditMenuTest, EditMenuStandsRightOfTheDesignsItemsAndNamesWhatItUndoes) {
   QStringList bar;
   for (QAction* action : form1->menuBar()->actions())
     if (action->isVisible()) bar << action->text();
-  EXPECT_EQ(bar, QStringList({"Файлы", "Рифленка", "Правка"}));
+  EXPECT_EQ(bar, QStringList({"Файлы", "Рифленка", "Правка", "Обзор"}));
   EXPECT_EQ(Undo()->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z")}));
   EXPECT_EQ(Redo()->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
   EXPECT_FALSE(Undo()->isEnabled() || Redo()->isEnabled());

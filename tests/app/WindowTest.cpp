@@ -45,7 +45,7 @@ TEST_F(WindowTest, MainWindowShowsItsControlsMenusAndTheEditorsWindowSurface) {
   for (QAction* action : form1->menuBar()->actions())
     if (action->isVisible()) bar << action->text();
   for (QAction* action : Control<QMenu>("File1")->actions()) commands << action->text();
-  EXPECT_EQ(bar, QStringList({"Файлы", "Рифленка", "Правка"}));
+  EXPECT_EQ(bar, QStringList({"Файлы", "Рифленка", "Правка", "Обзор"}));
   EXPECT_EQ(commands, QStringList({"Загрузить карту", "Загрузить ход", "Загрузить эпоху", "Загрузить палитру",
                                    "Сохранить как картинку", "Сохранить ход", "Выход"}));
 

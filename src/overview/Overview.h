@@ -1,0 +1,54 @@
+#pragma once
+// The overview: the whole composed map scaled into a small window, with a frame around the part
+// the main view shows, and a click in it turned into a place on the map. Free of any widget, so
+// that the tests check the picture, the frame and the navigation without a display.
+
+#include <cstdint>
+
+#include "render/Scene.h"
+#include "render/Surface.h"
+
+namespace overview {
+
+// Where the scaled map picture stands in the overview, in overview pixels.
+struct Placement {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const Placement&) const = default;
+};
+
+// The map picture fitted into an overview of `width` by `height`, keeping its proportions,
+// centred; empty (0 by 0) when there is no picture or no room.
+Placement Fit(int mapWidth, int mapHeight, int width, int height);
+
+// The picture scaled to `width` by `height`, smoothly: where it shrinks, each pixel is the average
+// of the map pixels it covers.
+render::Surface Scaled(const render::Surface& picture, int width, int height);
+
+// The part of the map that the main view shows, framed in overview pixels (right and bottom
+// edges excluded), clipped to the picture.
+render::Area ViewFrame(const render::Scene& scene, const Placement& placed);
+
+struct MapPixel {
+  int px = 0, py = 0;
+  bool operator==(const MapPixel&) const = default;
+};
+// The map pixel under overview pixel (x, y); a point beside the picture takes the nearest edge.
+MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, int y);
+
+// The scaled picture of ComposedMap, made again only when the picture or the overview's size
+// has changed since it was last made.
+class Overview {
+ public:
+  // Brings the picture up to date for an overview of `width` by `height`; true when it was made anew.
+  bool Refresh(const render::Scene& scene, int width, int height);
+  const render::Surface& Picture() const { return picture_; }
+  const Placement& Placed() const { return placed_; }
+
+ private:
+  render::Surface picture_;
+  Placement placed_;
+  uint64_t madeFrom_ = 0;  // ContentId of the ComposedMap it was made from
+  int madeForWidth_ = -1, madeForHeight_ = -1;
+};
+
+}  // namespace overview
