@@ -49,8 +49,11 @@ TEST_F(WindowTest, MainWindowShowsItsControlsMenusAndTheEditorsWindowSurface) {
   EXPECT_EQ(commands, QStringList({"Загрузить карту", "Загрузить ход", "Загрузить эпоху", "Загрузить палитру",
                                    "Сохранить как картинку", "Сохранить ход", "Выход"}));
 
-  // The surface shows the editor's window surface, where the first paint put the map.
+  // The surface shows the editor's window surface, where the first paint put the map. At the
+  // design's outer size the view ends where the design ends it.
   const render::Scene& scene = editor().scene;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form1->frameGeometry().size() == TForm1::OuterSize; }));
+  EXPECT_EQ(std::pair(scene.ViewRight, scene.ViewBottom), std::pair(1152, 816));
   const QImage shown = surface()->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(scene.Window.Width(), scene.Window.Height()));
   EXPECT_EQ(ColorOf(shown.pixelColor(300, 200)), scene.CleanMap.PixelAt(298, 170));
