@@ -14,6 +14,11 @@ constexpr int Years = 100;
 // The client area of the main window at its described outer size.
 constexpr int ClientWidth = 1130;
 constexpr int ClientHeight = 806;
+// The client area of the main window maximised on a 2560 x 1440 screen, and the overview's.
+constexpr int LargeClientWidth = 2544;
+constexpr int LargeClientHeight = 1389;
+constexpr int OverviewWidth = 480;
+constexpr int OverviewHeight = 331;
 
 class BenchWorld {
  public:

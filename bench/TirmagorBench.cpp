@@ -19,6 +19,7 @@
 #include "BenchWorld.h"
 #include "app/Editor.h"
 #include "app/HeadlessUi.h"
+#include "overview/Overview.h"
 #include "render/Geometry.h"
 #include "tool/EpochRenderer.h"
 #include "world/TurnFile.h"
@@ -132,6 +133,35 @@ void UndoOrRedoMove(benchmark::State& state, bool undo) {
 void UndoMove(benchmark::State& state) { UndoOrRedoMove(state, true); }
 void RedoMove(benchmark::State& state) { UndoOrRedoMove(state, false); }
 
+// A full repaint of the main window maximised on a 2560 x 1440 screen, the whole width of the map
+// in view.
+void RepaintLargeWindow(benchmark::State& state) {
+  StartedEditor started;
+  started.editor.ResizeWindow(LargeClientWidth, LargeClientHeight, 2560, 1440);
+  started.StepToYear(1);
+  for (auto _ : state) started.editor.RepaintWindow();
+  state.SetLabel("2544 x 1389 client area");
+}
+
+// The overview's picture made anew after each year step; only the overview is timed.
+void OverviewAfterYearStep(benchmark::State& state) {
+  StartedEditor started;
+  overview::Overview shown;
+  int year = 0;
+  for (auto _ : state) {
+    year = year % Years + 1;
+    started.StepToYear(year);
+    const auto start = std::chrono::steady_clock::now();
+    const bool remade = shown.Refresh(started.editor.scene, OverviewWidth, OverviewHeight);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!remade) {
+      state.SkipWithError("the overview was not made anew");
+      return;
+    }
+  }
+  state.SetLabel("480 x 331 of 27 players x 127 units");
+}
+
 void MouseMove(benchmark::State& state) {
   StartedEditor started;
   int step = 0;
@@ -240,6 +270,9 @@ void Register() {
   for (auto [name, function] : {std::pair{"UndoMove", &UndoMove}, std::pair{"RedoMove", &RedoMove}})
     benchmark::RegisterBenchmark(name, function)->Unit(kMicrosecond)->UseManualTime()->Repetitions(3)->ReportAggregatesOnly(true);
   add("FormMouseMove", MouseMove, kMicrosecond);
+  add("RepaintLargeWindow", RepaintLargeWindow, kMillisecond);
+  benchmark::RegisterBenchmark("OverviewAfterYearStep", OverviewAfterYearStep)
+      ->Unit(kMillisecond)->UseManualTime()->Repetitions(3)->ReportAggregatesOnly(true);
   add("ReadTurnFile", ReadTurn, kMillisecond);
   add("WriteTurnFile", WriteTurn, kMillisecond);
   // The disk floor right before the export, so that both meet the same state of the disk cache.
@@ -317,6 +350,9 @@ void PrintSummary(const std::map<std::string, double>& measured) {
       {"undo of a move", figure("UndoMove"), "map copy", mapCopy, "< 50 us", within(figure("UndoMove"), 50e-6)},
       {"redo of a move", figure("RedoMove"), "map copy", mapCopy, "< 50 us", within(figure("RedoMove"), 50e-6)},
       {"FormMouseMove", mouseMove, "map copy", mapCopy, "< 100 us", within(mouseMove, 100e-6)},
+      {"full repaint, 2560 x 1440", figure("RepaintLargeWindow"), "map copy", mapCopy, "", std::nullopt},
+      {"overview after year step", figure("OverviewAfterYearStep"), "map copy", mapCopy, "< year step",
+       within(figure("OverviewAfterYearStep"), yearStep)},
       {"turn file read", figure("ReadTurnFile"), "map copy", mapCopy, "", std::nullopt},
       {"turn file write", figure("WriteTurnFile"), "disk write", diskWrite, "", std::nullopt},
       {"epoch export, per year", exportPerYear, "disk write", diskWrite, "<= 2 x disk write",

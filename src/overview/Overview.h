@@ -20,9 +20,12 @@ struct Placement {
 // centred; empty (0 by 0) when there is no picture or no room.
 Placement Fit(int mapWidth, int mapHeight, int width, int height);
 
-// The picture scaled to `width` by `height`, smoothly: where it shrinks, each pixel is the average
-// of the map pixels it covers.
+// The picture scaled to `width` by `height`, smoothly: where it shrinks to half or less, each
+// pixel is the average of the map pixels whose middles fall in its part of the picture.
 render::Surface Scaled(const render::Surface& picture, int width, int height);
+// The same into `scaled`, with `scratch` for the way there: both keep their memory from one call
+// to the next where the sizes stay, so that an overview made again and again allocates nothing.
+void ScaleInto(const render::Surface& picture, int width, int height, render::Surface& scaled, render::Surface& scratch);
 
 // The part of the map that the main view shows, framed in overview pixels (right and bottom
 // edges excluded), clipped to the picture.
@@ -46,6 +49,7 @@ class Overview {
 
  private:
   render::Surface picture_;
+  render::Surface scratch_;
   Placement placed_;
   uint64_t madeFrom_ = 0;  // ContentId of the ComposedMap it was made from
   int madeForWidth_ = -1, madeForHeight_ = -1;
