@@ -142,7 +142,7 @@ std::pair<int, int> PickPoint(FuzzedDataProvider& in, const app::Editor& editor)
 void RunEvent(Session& s, FuzzedDataProvider& in) {
   app::Editor& editor = *s.editor;
   const fs::path& dir = fuzz::ScratchFolder();
-  const int action = in.ConsumeIntegralInRange(0, 13);
+  const int action = in.ConsumeIntegralInRange(0, 15);
   const app::MouseButton button =
       in.PickValueInArray({app::MouseButton::Left, app::MouseButton::Right, app::MouseButton::Middle});
   auto before = action == 5 || action == 6 || action == 9 ? std::optional(State(editor)) : std::nullopt;
@@ -224,6 +224,16 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
     case 12:
       editor.Redo();
       break;
+    case 14: {  // the window resized, smaller or larger than its design
+      const int width = in.ConsumeIntegralInRange(0, 2600), height = in.ConsumeIntegralInRange(0, 1500);
+      editor.ResizeWindow(width, height, width + in.ConsumeIntegralInRange(0, 20), height + in.ConsumeIntegralInRange(0, 60));
+      break;
+    }
+    case 15: {  // a click in the overview
+      const int px = in.ConsumeIntegralInRange(-100, 2400);
+      editor.CentreViewOn(px, in.ConsumeIntegralInRange(-100, 1700));
+      break;
+    }
     case 13: {
       const bool hadOpenStep = editor.History.HasOpenStep();
       FUZZ_CHECK(editor.Escape() || !hadOpenStep);
@@ -236,6 +246,11 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
   fuzz::CheckWorldLimits(editor.World, editor.PlayerCount);
   FUZZ_CHECK(editor.edit.CurrentPlayer <= world::MaxPlayers && editor.edit.CurrentUnit <= world::MaxUnits);
   FUZZ_CHECK(editor.edit.SelectedKind <= world::KindCount);
+  // The view is scrolled by whole cells, never past the map's corner.
+  const render::Scene& scene = editor.scene;
+  FUZZ_CHECK(scene.OriginX <= scene.ViewLeft && (scene.ViewLeft - scene.OriginX) % 20 == 0);
+  FUZZ_CHECK(scene.OriginY <= scene.ViewTop && (scene.ViewTop - scene.OriginY) % 20 == 0);
+  FUZZ_CHECK(scene.ViewRight >= app::Editor::DesignViewRight && scene.ViewBottom >= app::Editor::DesignViewBottom);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "overview/Overview.h"
 
 #include <QImage>
+#include <immintrin.h>
 #include <algorithm>
+#include <functional>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -9,28 +11,37 @@
 #include <vector>
 
 #include "render/Geometry.h"
+#include "render/Markers.h"
 #include "render/SurfaceImage.h"
 
 namespace overview {
 
 namespace {
 
-// Sixteen bytes widen to sixteen 16-bit sums, one AVX2 register.
-using Bytes16 = uint8_t __attribute__((vector_size(16)));
-using Words16 = uint16_t __attribute__((vector_size(32)));
+// Adds the bytes of one row of pixels to the 16-bit sums of their channels.
+void AddRowPlain(uint16_t* sums, const uint8_t* bytes, size_t count) {
+  for (size_t i = 0; i < count; ++i) sums[i] += bytes[i];
+}
 
-// Adds the bytes of one row of pixels to the 16-bit sums of their channels, 16 at a time.
-__attribute__((target_clones("avx2", "default"))) void AddRow(uint16_t* sums, const uint8_t* bytes, size_t count) {
+// The same sixteen bytes at a time, each widened to 16 bits as it is loaded.
+__attribute__((target("avx2"))) void AddRowAvx2(uint16_t* sums, const uint8_t* bytes, size_t count) {
   size_t i = 0;
-  for (; i + 16 <= count; i += 16) {
-    Bytes16 row;
-    Words16 sum;
-    std::memcpy(&row, bytes + i, sizeof row);
-    std::memcpy(&sum, sums + i, sizeof sum);
-    sum += __builtin_convertvector(row, Words16);
-    std::memcpy(sums + i, &sum, sizeof sum);
+  for (; i + 32 <= count; i += 32) {
+    const __m256i low = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)));
+    const __m256i high = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 16)));
+    auto* sum = reinterpret_cast<__m256i*>(sums + i);
+    _mm256_storeu_si256(sum, _mm256_add_epi16(_mm256_loadu_si256(sum), low));
+    _mm256_storeu_si256(sum + 1, _mm256_add_epi16(_mm256_loadu_si256(sum + 1), high));
   }
-  for (; i < count; ++i) sums[i] += bytes[i];
+  AddRowPlain(sums + i, bytes + i, count - i);
+}
+
+void AddRow(uint16_t* sums, const uint8_t* bytes, size_t count) {
+  static const auto chosen = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? AddRowAvx2 : AddRowPlain;
+  }();
+  chosen(sums, bytes, count);
 }
 
 // Rounded division of a block's channel sum by its pixel count, by a multiplication: exact for
@@ -50,11 +61,21 @@ class Divider {
 // channel sums stay within 16 bits.
 constexpr int MaxBlock = 16;
 
+// Output columns [first, end) of one band.
+struct ColumnRun {
+  int first, end;
+};
+// The runs of output columns of band [top, bottom) of map rows to work out.
+using BandRuns = std::function<void(int top, int bottom, std::vector<ColumnRun>& runs)>;
+
 // Output pixel (c, r) of `shrunk` is the average of the map pixels in columns
 // [c * W / width, (c + 1) * W / width) and rows [r * H / height, (r + 1) * H / height), rounded
 // down: the pixels whose middles fall inside its part of the picture. One pass over the
 // picture, a band of rows at a time; the two halves of the bands on two processor cores.
-void Shrink(const render::Surface& picture, int width, int height, render::Surface& shrunk) {
+// With `unchanged`, only the columns that `changed` names are worked out; the rest are copied
+// from it.
+void Shrink(const render::Surface& picture, int width, int height, render::Surface& shrunk,
+            const render::Surface* unchanged = nullptr, const BandRuns* changed = nullptr) {
   const int mapWidth = picture.Width(), mapHeight = picture.Height();
   shrunk.SetSize(width, height);
   // Taken once: the halves must not both touch the surface, whose Row() marks it changed.
@@ -63,25 +84,36 @@ void Shrink(const render::Surface& picture, int width, int height, render::Surfa
   for (int c = 0; c <= width; ++c) columnStart[size_t(c)] = int(int64_t(c) * mapWidth / width);
   auto shrinkBands = [&](int firstBand, int endBand) {
     std::vector<uint16_t> sums(size_t(mapWidth) * 4);  // R, G, B and the unused byte of each column
+    std::vector<ColumnRun> runs;
     for (int band = firstBand; band < endBand; ++band) {
       const int top = int(int64_t(band) * mapHeight / height), bottom = int(int64_t(band + 1) * mapHeight / height);
-      std::fill(sums.begin(), sums.end(), uint16_t(0));
-      for (int row = top; row < bottom; ++row)
-        AddRow(sums.data(), reinterpret_cast<const uint8_t*>(picture.Row(row)), sums.size());
-      std::array<std::optional<Divider>, MaxBlock + 1> dividers;  // by the block's width
       render::Color* target = out + size_t(band) * size_t(width);
-      for (int column = 0; column < width; ++column) {
-        const int left = columnStart[size_t(column)], right = columnStart[size_t(column) + 1];
-        uint64_t lanes = 0;  // the four 16-bit sums side by side
-        for (int x = left; x < right; ++x) {
-          uint64_t pixel;
-          std::memcpy(&pixel, &sums[size_t(x) * 4], sizeof pixel);
-          lanes += pixel;
+      runs.clear();
+      if (unchanged) {
+        std::memcpy(target, unchanged->Row(band), size_t(width) * sizeof(render::Color));
+        (*changed)(top, bottom, runs);
+      } else {
+        runs.push_back({0, width});
+      }
+      std::array<std::optional<Divider>, MaxBlock + 1> dividers;  // by the block's width
+      for (const ColumnRun& run : runs) {
+        const size_t from = size_t(columnStart[size_t(run.first)]) * 4, to = size_t(columnStart[size_t(run.end)]) * 4;
+        std::fill(sums.begin() + from, sums.begin() + to, uint16_t(0));
+        for (int row = top; row < bottom; ++row)
+          AddRow(sums.data() + from, reinterpret_cast<const uint8_t*>(picture.Row(row)) + from, to - from);
+        for (int column = run.first; column < run.end; ++column) {
+          const int left = columnStart[size_t(column)], right = columnStart[size_t(column) + 1];
+          uint64_t lanes = 0;  // the four 16-bit sums side by side
+          for (int x = left; x < right; ++x) {
+            uint64_t pixel;
+            std::memcpy(&pixel, &sums[size_t(x) * 4], sizeof pixel);
+            lanes += pixel;
+          }
+          std::optional<Divider>& divider = dividers[size_t(right - left)];
+          if (!divider) divider.emplace(uint32_t((bottom - top) * (right - left)));
+          target[column] = divider->Average(lanes & 0xFFFF) | divider->Average(lanes >> 16 & 0xFFFF) << 8 |
+                           divider->Average(lanes >> 32 & 0xFFFF) << 16;
         }
-        std::optional<Divider>& divider = dividers[size_t(right - left)];
-        if (!divider) divider.emplace(uint32_t((bottom - top) * (right - left)));
-        target[column] = divider->Average(lanes & 0xFFFF) | divider->Average(lanes >> 16 & 0xFFFF) << 8 |
-                         divider->Average(lanes >> 32 & 0xFFFF) << 16;
       }
     }
   };
@@ -91,6 +123,15 @@ void Shrink(const render::Surface& picture, int width, int height, render::Surfa
   shrinkBands(0, half);
   lower.join();
 }
+
+// Whether `width` by `height` is made from the picture in one pass of whole-pixel blocks.
+bool ShrinksInOnePass(const render::Surface& picture, int width, int height) {
+  return width > 0 && height > 0 && picture.Width() >= 2 * width && picture.Height() >= 2 * height &&
+         picture.Width() <= MaxBlock * width && picture.Height() <= MaxBlock * height;
+}
+
+// Floor division, for map pixels left of and above the grid.
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
@@ -175,7 +216,46 @@ bool Overview::Refresh(const render::Scene& scene, int width, int height) {
   const uint64_t content = map.ContentId();
   if (content == madeFrom_ && width == madeForWidth_ && height == madeForHeight_) return false;
   placed_ = Fit(map.Width(), map.Height(), width, height);
-  ScaleInto(map, placed_.width, placed_.height, picture_, scratch_);
+  const render::Surface& clean = scene.CleanMap;
+  // Where ComposedMap is CleanMap but for the cells the record names, only the overview's
+  // pixels over those cells need working out; the others are those of CleanMap's overview.
+  const bool onlyDrawnCells = scene.CellSize > 0 && clean.Width() == map.Width() && clean.Height() == map.Height() &&
+                              ShrinksInOnePass(map, placed_.width, placed_.height) &&
+                              scene.DrawnOnComposedMap.HoldsFor(render::ComposedMapBasis(scene));
+  fromDrawnCells_ = onlyDrawnCells;
+  if (!onlyDrawnCells) {
+    ScaleInto(map, placed_.width, placed_.height, picture_, scratch_);
+  } else {
+    if (clean.ContentId() != cleanFrom_ || clean_.Width() != placed_.width || clean_.Height() != placed_.height) {
+      Shrink(clean, placed_.width, placed_.height, clean_);
+      cleanFrom_ = clean.ContentId();
+    }
+    std::vector<int> columnStart(size_t(placed_.width) + 1);
+    for (int c = 0; c <= placed_.width; ++c) columnStart[size_t(c)] = int(int64_t(c) * map.Width() / placed_.width);
+    const render::DrawnCells& drawn = scene.DrawnOnComposedMap;
+    const int cell = scene.CellSize;
+    const BandRuns changed = [&](int top, int bottom, std::vector<ColumnRun>& runs) {
+      // The cells of every row of cells that reaches into the band.
+      render::DrawnCells::Row cells{};
+      const int firstRow = std::max(0, FloorDiv(top - render::MapMarginY, cell) + 1);
+      const int lastRow = std::min(255, FloorDiv(bottom - 1 - render::MapMarginY, cell) + 1);
+      for (int y = firstRow; y <= lastRow; ++y)
+        for (size_t word = 0; word < cells.size(); ++word) cells[word] |= drawn.CellsOfRow(uint8_t(y))[word];
+      render::DrawnCells::ForEachRun(cells, [&](int first, int end) {
+        const int left = std::clamp(render::MapMarginX + first * cell, 0, map.Width());
+        const int right = std::clamp(render::MapMarginX + end * cell, 0, map.Width());
+        if (left >= right) return;
+        // The output columns whose pixels reach into [left, right).
+        const int firstColumn = int(std::upper_bound(columnStart.begin(), columnStart.end(), left) - columnStart.begin()) - 1;
+        const int endColumn = int(std::lower_bound(columnStart.begin(), columnStart.end(), right) - columnStart.begin());
+        if (!runs.empty() && runs.back().end >= firstColumn)
+          runs.back().end = std::max(runs.back().end, endColumn);
+        else
+          runs.push_back({firstColumn, endColumn});
+      });
+    };
+    Shrink(map, placed_.width, placed_.height, picture_, &clean_, &changed);
+  }
   madeFrom_ = content;
   madeForWidth_ = width;
   madeForHeight_ = height;

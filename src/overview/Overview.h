@@ -46,10 +46,16 @@ class Overview {
   bool Refresh(const render::Scene& scene, int width, int height);
   const render::Surface& Picture() const { return picture_; }
   const Placement& Placed() const { return placed_; }
+  // Whether the last picture was made by working out only the pixels over the cells drawn on
+  // ComposedMap, taking the rest from CleanMap's overview: the fast way after a turn or an edit.
+  bool MadeFromDrawnCells() const { return fromDrawnCells_; }
 
  private:
   render::Surface picture_;
   render::Surface scratch_;
+  render::Surface clean_;  // CleanMap's overview at the same size
+  uint64_t cleanFrom_ = 0;
+  bool fromDrawnCells_ = false;
   Placement placed_;
   uint64_t madeFrom_ = 0;  // ContentId of the ComposedMap it was made from
   int madeForWidth_ = -1, madeForHeight_ = -1;

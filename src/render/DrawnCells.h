@@ -40,6 +40,7 @@ class DrawnCells {
   }
 
   void Mark(uint8_t x, uint8_t y) { rows_[y][x / 64] |= uint64_t(1) << (x % 64); }
+  const Row& CellsOfRow(uint8_t y) const { return rows_[y]; }
   // The drawn cells of row `y`, which count as clean from now on.
   Row TakeRow(uint8_t y) {
     const Row taken = rows_[y];

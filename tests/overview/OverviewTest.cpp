@@ -5,6 +5,7 @@
 
 #include "EditorFixture.h"
 #include "render/Geometry.h"
+#include "render/Markers.h"
 
 namespace app::testing {
 namespace {
@@ -125,6 +126,34 @@ TEST_F(OverviewTest, KeptPictureIsMadeAnewOnlyWhenTheMapOrTheSizeChanges) {
   EXPECT_FALSE(shown.Refresh(editor.scene, 452, 312)) << "scrolling moves only the frame";
   EXPECT_TRUE(shown.Refresh(editor.scene, 600, 312));
   EXPECT_EQ(shown.Placed(), (Placement{74, 0, 452, 312}));
+}
+
+TEST_F(OverviewTest, AfterATurnOnlyThePixelsOverDrawnCellsAreWorkedOutAndTheyComeOutTheSame) {
+  // Units everywhere: on the map's first and last cells, on neighbouring cells, in the margin
+  // (column 0, row 0) and beyond the picture.
+  std::string units;
+  for (int x = 0; x <= 112; x += 9)
+    for (int y = 0; y <= 79; y += 11) units += std::to_string(x) + " " + std::to_string(y) + ",";
+  WriteBytes("Год1.tvk", "legend\r\n1\r\nPlayer\r\nA\r\n0 0\r\n\xE3 " + units + "1 1,2 1,110 76,\r\n"
+                         "Player\r\nB\r\n0 0\r\n\xCA 55 38,56 38,\r\nEND\r\n");
+  WriteBytes("Год2.tvk", "legend\r\n2\r\nPlayer\r\nA\r\n0 0\r\n\xE4 5 5,70 40,\r\nEND\r\n");
+  overview::Overview shown;
+  for (auto [width, height] : {std::pair(452, 312), std::pair(480, 331), std::pair(301, 208)}) {
+    for (int year : {1, 2, 1}) {
+      ui.TypeYear(year);
+      ASSERT_EQ(ui.errors, std::vector<std::string>{});
+      shown.Refresh(editor.scene, width, height);
+      EXPECT_TRUE(shown.MadeFromDrawnCells()) << "year " << year;
+      const Placement placed = shown.Placed();
+      EXPECT_TRUE(shown.Picture() == overview::Scaled(editor.scene.ComposedMap, placed.width, placed.height))
+          << width << " x " << height << ", year " << year;
+    }
+    Press(70, 40);
+    Release(71, 41);
+    shown.Refresh(editor.scene, width, height);
+    EXPECT_TRUE(shown.Picture() == overview::Scaled(editor.scene.ComposedMap, shown.Placed().width, shown.Placed().height))
+        << "after a move";
+  }
 }
 
 TEST_F(OverviewTest, ViewGrowsBeyondTheDesignSizeAndEverythingWorksInIt) {
