@@ -14,6 +14,7 @@
 
 #include "FakeUi.h"
 #include "FuzzSupport.h"
+#include "overview/Overview.h"
 #include "world/TurnFile.h"
 
 namespace {
@@ -109,6 +110,7 @@ struct Session {
   app::Editor started{ui};  // as start-up left it; every input starts from a copy
   std::optional<app::Editor> editor;
   Timeline timeline;
+  overview::Overview overview;
 
   Session() {
     ui.editor = &started;
@@ -142,7 +144,7 @@ std::pair<int, int> PickPoint(FuzzedDataProvider& in, const app::Editor& editor)
 void RunEvent(Session& s, FuzzedDataProvider& in) {
   app::Editor& editor = *s.editor;
   const fs::path& dir = fuzz::ScratchFolder();
-  const int action = in.ConsumeIntegralInRange(0, 15);
+  const int action = in.ConsumeIntegralInRange(0, 16);
   const app::MouseButton button =
       in.PickValueInArray({app::MouseButton::Left, app::MouseButton::Right, app::MouseButton::Middle});
   auto before = action == 5 || action == 6 || action == 9 ? std::optional(State(editor)) : std::nullopt;
@@ -232,6 +234,13 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
     case 15: {  // a click in the overview
       const int px = in.ConsumeIntegralInRange(-100, 2400);
       editor.CentreViewOn(px, in.ConsumeIntegralInRange(-100, 1700));
+      break;
+    }
+    case 16: {  // the overview, made the fast way where it can be, must come out as a whole pass
+      const int width = in.ConsumeIntegralInRange(1, 500), height = in.ConsumeIntegralInRange(1, 400);
+      s.overview.Refresh(editor.scene, width, height);
+      const overview::Placement& placed = s.overview.Placed();
+      FUZZ_CHECK(s.overview.Picture() == overview::Scaled(editor.scene.ComposedMap, placed.width, placed.height));
       break;
     }
     case 13: {

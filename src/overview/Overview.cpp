@@ -77,7 +77,7 @@ using BandRuns = std::function<void(int top, int bottom, std::vector<ColumnRun>&
 void Shrink(const render::Surface& picture, int width, int height, render::Surface& shrunk,
             const render::Surface* unchanged = nullptr, const BandRuns* changed = nullptr) {
   const int mapWidth = picture.Width(), mapHeight = picture.Height();
-  shrunk.SetSize(width, height);
+  if (shrunk.Width() != width || shrunk.Height() != height) shrunk.SetSize(width, height);  // every pixel is written
   // Taken once: the halves must not both touch the surface, whose Row() marks it changed.
   render::Color* const out = shrunk.Row(0);
   std::vector<int> columnStart(size_t(width) + 1);
@@ -101,6 +101,7 @@ void Shrink(const render::Surface& picture, int width, int height, render::Surfa
         std::fill(sums.begin() + from, sums.begin() + to, uint16_t(0));
         for (int row = top; row < bottom; ++row)
           AddRow(sums.data() + from, reinterpret_cast<const uint8_t*>(picture.Row(row)) + from, to - from);
+
         for (int column = run.first; column < run.end; ++column) {
           const int left = columnStart[size_t(column)], right = columnStart[size_t(column) + 1];
           uint64_t lanes = 0;  // the four 16-bit sums side by side
