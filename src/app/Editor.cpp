@@ -163,8 +163,13 @@ void Editor::N1Click() {
 
 void Editor::N9Click() {
   World.Year = ui_.YearFieldValue();
-  if (auto path = ui_.ChooseFile({"Сохранить ход в файл картинки", "Карта|*.bmp", YearName(World.Year, ".bmp")}))
-    scene.ComposedMap.SaveBmp(*path);
+  if (auto path = ui_.ChooseFile(
+          {"Сохранить ход в файл картинки", "Карта|*.bmp|Картинка PNG|*.png", YearName(World.Year, ".bmp")})) {
+    if (render::HasPngExtension(*path))
+      scene.ComposedMap.SavePng(*path);
+    else
+      scene.ComposedMap.SaveBmp(*path);
+  }
 }
 
 void Editor::N10Click() {

@@ -91,6 +91,8 @@ class Surface {
   // Writes a 24-bit BMP; the target is replaced only when the new file is complete.
   // Throws world::FileError "Cannot create file %s".
   void SaveBmp(const std::filesystem::path& path) const;
+  // The same pixels as a PNG picture, replaced the same way.
+  void SavePng(const std::filesystem::path& path) const;
 
   bool operator==(const Surface& other) const {
     return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
@@ -103,5 +105,8 @@ class Surface {
   // 0 after every change; numbered on demand by ContentId().
   mutable uint64_t contentId_ = 0;
 };
+
+// Whether a picture's name ends in ".png", in any case.
+bool HasPngExtension(const std::filesystem::path& path);
 
 }  // namespace render

@@ -16,8 +16,8 @@ class EpochRenderer {
   // Throws world::FileError when start-up or the palette fails.
   EpochRenderer(const std::filesystem::path& startupDir, const std::optional<std::filesystem::path>& palette);
 
-  // Loads `turn` and writes the whole composed map to `picture`: a BMP as the editor saves it,
-  // or a PNG when the name ends in ".png". Throws world::FileError.
+  // Loads `turn` and writes the whole composed map to `picture` as "Сохранить как картинку"
+  // does: a BMP, or a PNG when the name ends in ".png". Throws world::FileError.
   void Render(const std::filesystem::path& turn, const std::filesystem::path& picture);
 
   const app::Editor& editor() const { return editor_; }
@@ -28,8 +28,5 @@ class EpochRenderer {
   app::HeadlessUi ui_;
   app::Editor editor_{ui_};
 };
-
-// Saves a surface as a PNG picture (for sharing; the editor itself writes BMP).
-void SavePng(const render::Surface& surface, const std::filesystem::path& path);
 
 }  // namespace tool

@@ -1,4 +1,4 @@
-// Reading and writing Surface pixels as Windows BMP files.
+// Reading and writing Surface pixels as Windows BMP files, and writing them as PNG.
 
 #include <QBuffer>
 #include <QByteArray>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "render/Surface.h"
+#include "render/SurfaceImage.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
 #include "world/TextReader.h"
@@ -312,6 +313,28 @@ void Surface::SaveBmp(const std::filesystem::path& path) const {
   } catch (const world::FileError&) {
     throw CannotCreate(path);
   }
+}
+
+void Surface::SavePng(const std::filesystem::path& path) const {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  // Three bytes a pixel, as in the BMP: the unused byte stays out of the file.
+  if (width_ == 0 || height_ == 0 || !SurfaceImage(*this).convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG"))
+    throw CannotCreate(path);
+  try {
+    world::FileReplacement file(path);
+    file.Write(png.constData(), size_t(png.size()));
+    file.Commit();
+  } catch (const world::FileError&) {
+    throw CannotCreate(path);
+  }
+}
+
+bool HasPngExtension(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".png";
 }
 
 }  // namespace render
