@@ -18,5 +18,6 @@ int PaletteCommand(const Arguments& args);
 int RewriteCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
 int RenderCommand(const Arguments& args);
+int DiffCommand(const Arguments& args);
 
 }  // namespace tool

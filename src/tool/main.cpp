@@ -31,6 +31,8 @@ constexpr Command kCommands[] = {
     {"render", "[--dir DIR] [--palette P.pal] [-o OUT] [--format bmp|png] TURN.tvk...",
      "the map picture of each turn, as \"Сохранить как картинку\" writes it", 1, Unlimited,
      tool::RenderCommand},
+    {"diff", "OLD.tvk NEW.tvk [--json]", "what changed between two turns: units added, removed and moved", 2, 3,
+     tool::DiffCommand},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,0 +1,112 @@
+#include <iostream>
+
+#include "chronicle/Diff.h"
+#include "tool/Commands.h"
+#include "tool/Json.h"
+#include "world/Cp1251.h"
+
+namespace tool {
+namespace {
+
+constexpr const char* Usage = "Usage: tirmagor-tool diff OLD.tvk NEW.tvk [--json]\n";
+
+std::string KindWord(int kind) {
+  if (kind >= 1 && kind <= world::KindCount) return world::UnitLegendWords[kind];
+  return "вид " + std::to_string(kind);
+}
+
+std::string CellText(int x, int y) { return std::to_string(x) + "-" + std::to_string(y); }
+
+std::string GroupsText(const chronicle::GroupCounts& before, const chronicle::GroupCounts& after) {
+  auto one = [](const char* group, int was, int is) {
+    return std::string(group) + " " + std::to_string(was) + (was == is ? "" : " → " + std::to_string(is));
+  };
+  return one("войска", before.troops, after.troops) + ", " + one("строения", before.buildings, after.buildings) + ", " +
+         one("рудники", before.mines, after.mines);
+}
+
+void PrintText(const chronicle::TurnChanges& changes) {
+  std::cout << "Год " << changes.oldYear << " → Год " << changes.newYear << "\n";
+  chronicle::GroupCounts before, after;
+  for (const chronicle::PlayerChanges& player : changes.players) {
+    std::cout << "Игрок " << player.player << ": " << world::Cp1251ToUtf8(player.name);
+    if (player.renamedFrom) std::cout << " (был " << world::Cp1251ToUtf8(*player.renamedFrom) << ")";
+    std::cout << "\n";
+    for (const chronicle::Moved& m : player.moved)
+      std::cout << "  " << KindWord(m.kind) << " " << CellText(m.fromX, m.fromY) << " → " << CellText(m.toX, m.toY) << "\n";
+    for (const chronicle::Placed& a : player.added) std::cout << "  + " << KindWord(a.kind) << " " << CellText(a.x, a.y) << "\n";
+    for (const chronicle::Placed& r : player.removed) std::cout << "  − " << KindWord(r.kind) << " " << CellText(r.x, r.y) << "\n";
+    std::cout << "  " << GroupsText(player.before, player.after) << "\n";
+    before.troops += player.before.troops, before.buildings += player.before.buildings, before.mines += player.before.mines;
+    after.troops += player.after.troops, after.buildings += player.after.buildings, after.mines += player.after.mines;
+  }
+  std::cout << "Всего: " << GroupsText(before, after) << "\n";
+}
+
+std::string PlacedJson(const std::vector<chronicle::Placed>& units) {
+  JsonArray list;
+  for (const chronicle::Placed& u : units) list.Add(JsonObject().Add("kind", u.kind).Add("x", u.x).Add("y", u.y).str());
+  return list.str();
+}
+
+std::string GroupsJson(const chronicle::GroupCounts& counts) {
+  return JsonObject().Add("troops", counts.troops).Add("buildings", counts.buildings).Add("mines", counts.mines).str();
+}
+
+void PrintJson(const chronicle::TurnChanges& changes) {
+  JsonArray players;
+  for (const chronicle::PlayerChanges& player : changes.players) {
+    JsonObject json;
+    json.Add("player", player.player).Add("name", JsonCp1251String(player.name));
+    if (player.renamedFrom) json.Add("renamedFrom", JsonCp1251String(*player.renamedFrom));
+    JsonArray moved;
+    for (const chronicle::Moved& m : player.moved)
+      moved.Add(JsonObject()
+                    .Add("kind", m.kind)
+                    .Add("from", JsonArray().Add(m.fromX).Add(m.fromY).str())
+                    .Add("to", JsonArray().Add(m.toX).Add(m.toY).str())
+                    .str());
+    json.Add("added", PlacedJson(player.added))
+        .Add("removed", PlacedJson(player.removed))
+        .Add("moved", moved.str())
+        .Add("before", GroupsJson(player.before))
+        .Add("after", GroupsJson(player.after));
+    players.Add(json.str());
+  }
+  std::cout << JsonObject()
+                   .Add("old", JsonObject().Add("year", changes.oldYear).str())
+                   .Add("new", JsonObject().Add("year", changes.newYear).str())
+                   .Add("players", players.str())
+                   .str()
+            << "\n";
+}
+
+}  // namespace
+
+int DiffCommand(const Arguments& args) {
+  std::vector<std::string> files;
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg == "--json")
+      json = true;
+    else if (!arg.empty() && arg[0] == '-')
+      return std::cerr << Usage, ExitUsage;
+    else
+      files.push_back(arg);
+  }
+  if (files.size() != 2) return std::cerr << Usage, ExitUsage;
+  chronicle::Turn older, newer;
+  const std::optional<std::string> error = ErrorOfRead([&] {
+    older = chronicle::ReadTurn(files[0]);
+    newer = chronicle::ReadTurn(files[1]);
+  });
+  if (error) {
+    std::cerr << *error << "\n";
+    return ExitFailed;
+  }
+  const chronicle::TurnChanges changes = chronicle::DiffTurns(older, newer);
+  json ? PrintJson(changes) : PrintText(changes);
+  return ExitOk;
+}
+
+}  // namespace tool
