@@ -19,5 +19,6 @@ int RewriteCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
 int RenderCommand(const Arguments& args);
 int DiffCommand(const Arguments& args);
+int StatsCommand(const Arguments& args);
 
 }  // namespace tool

@@ -33,6 +33,8 @@ constexpr Command kCommands[] = {
      tool::RenderCommand},
     {"diff", "OLD.tvk NEW.tvk [--json]", "what changed between two turns: units added, removed and moved", 2, 3,
      tool::DiffCommand},
+    {"stats", "[--palette P.pal] [--csv F] [--json F] [--chart F.png|F.svg] TURN.tvk...",
+     "every player's units per kind and group, year by year, and their chart", 1, Unlimited, tool::StatsCommand},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,0 +1,142 @@
+// tirmagor-tool stats: every player's units per kind and per group, year by year, as CSV, JSON
+// and a chart.
+
+#include <QApplication>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "chronicle/Stats.h"
+#include "tool/Chart.h"
+#include "tool/Commands.h"
+#include "tool/Json.h"
+#include "world/Cp1251.h"
+#include "world/FileError.h"
+#include "world/FileReplacement.h"
+#include "world/Palette.h"
+
+namespace tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const Usage =
+    "Usage: tirmagor-tool stats [--palette P.pal] [--csv FILE] [--json FILE] [--chart FILE.png|FILE.svg] TURN.tvk...\n";
+
+struct StatsRequest {
+  std::optional<fs::path> palette, csv, json, chart;
+  std::vector<fs::path> turns;
+};
+
+std::optional<StatsRequest> ParseRequest(const Arguments& args) {
+  StatsRequest request;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--palette" && hasValue)
+      request.palette = args[++i];
+    else if (arg == "--csv" && hasValue)
+      request.csv = args[++i];
+    else if (arg == "--json" && hasValue)
+      request.json = args[++i];
+    else if (arg == "--chart" && hasValue)
+      request.chart = args[++i];
+    else if (!arg.empty() && arg[0] == '-')
+      return std::nullopt;
+    else
+      request.turns.emplace_back(arg);
+  }
+  if (request.turns.empty()) return std::nullopt;
+  return request;
+}
+
+// A CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string Csv(const std::vector<chronicle::YearStats>& years) {
+  std::ostringstream out;
+  out << "year,player,name,troops,buildings,mines,total";
+  for (int k = 1; k <= world::KindCount; ++k) out << ",k" << k;
+  out << "\n";
+  for (const chronicle::YearStats& year : years)
+    for (const chronicle::PlayerStats& player : year.players) {
+      out << year.year << "," << player.player << "," << CsvField(world::Cp1251ToUtf8(player.name)) << ","
+          << player.groups.troops << "," << player.groups.buildings << "," << player.groups.mines << ","
+          << player.groups.Total();
+      for (int count : player.kinds) out << "," << count;
+      out << "\n";
+    }
+  return out.str();
+}
+
+std::string Json(const std::vector<chronicle::YearStats>& years) {
+  JsonArray yearList;
+  for (const chronicle::YearStats& year : years) {
+    JsonArray players;
+    for (const chronicle::PlayerStats& player : year.players) {
+      JsonArray kinds;
+      for (int count : player.kinds) kinds.Add(count);
+      players.Add(JsonObject()
+                      .Add("player", player.player)
+                      .Add("name", JsonCp1251String(player.name))
+                      .Add("kinds", kinds.str())
+                      .Add("troops", player.groups.troops)
+                      .Add("buildings", player.groups.buildings)
+                      .Add("mines", player.groups.mines)
+                      .Add("total", player.groups.Total())
+                      .str());
+    }
+    yearList.Add(JsonObject().Add("year", year.year).Add("players", players.str()).str());
+  }
+  return JsonObject().Add("years", yearList.str()).str() + "\n";
+}
+
+void WriteText(const fs::path& file, const std::string& text) {
+  world::FileReplacement target(file);
+  target.Write(text.data(), text.size());
+  target.Commit();
+}
+
+}  // namespace
+
+int StatsCommand(const Arguments& args) {
+  const std::optional<StatsRequest> request = ParseRequest(args);
+  if (!request) return std::cerr << Usage, ExitUsage;
+  try {
+    std::vector<chronicle::Turn> turns;
+    for (const fs::path& file : request->turns) turns.push_back(chronicle::ReadTurn(file));
+    world::TPalette palette{};
+    world::DefaultPalette(palette);
+    if (request->palette) world::ReadPaletteFile(palette, *request->palette);
+    const std::vector<chronicle::YearStats> years = chronicle::CollectStats(turns);
+    if (request->csv) WriteText(*request->csv, Csv(years));
+    if (request->json) WriteText(*request->json, Json(years));
+    if (request->chart) {
+      // The chart is drawn off screen: the tool opens no window, with or without a desktop.
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      // Qt's notes about the desktop it runs on are no business of a command-line tool's user.
+      qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << "\n";
+      });
+      int argc = 1;
+      char name[] = "tirmagor-tool";
+      char* argv[] = {name, nullptr};
+      QApplication application(argc, argv);
+      SaveUnitsChart(years, palette, *request->chart);
+    }
+    if (!request->csv && !request->json && !request->chart) std::cout << Csv(years);
+  } catch (const world::FileError& error) {
+    std::cerr << error.what() << "\n";
+    return ExitFailed;
+  }
+  return ExitOk;
+}
+
+}  // namespace tool
