@@ -164,12 +164,15 @@ void Editor::N1Click() {
 void Editor::N9Click() {
   World.Year = ui_.YearFieldValue();
   if (auto path = ui_.ChooseFile(
-          {"Сохранить ход в файл картинки", "Карта|*.bmp|Картинка PNG|*.png", YearName(World.Year, ".bmp")})) {
-    if (render::HasPngExtension(*path))
-      scene.ComposedMap.SavePng(*path);
-    else
-      scene.ComposedMap.SaveBmp(*path);
-  }
+          {"Сохранить ход в файл картинки", "Карта|*.bmp|Картинка PNG|*.png", YearName(World.Year, ".bmp")}))
+    SavePicture(*path);
+}
+
+void Editor::SavePicture(const fs::path& path, world::Sync sync) const {
+  if (render::HasPngExtension(path))
+    scene.ComposedMap.SavePng(path, sync);
+  else
+    scene.ComposedMap.SaveBmp(path, sync);
 }
 
 void Editor::N10Click() {

@@ -53,6 +53,8 @@ class Editor {
   void N2Click();   // open an epoch
   void N1Click();   // load a palette
   void N9Click();   // save the composed map as a picture
+  // The whole composed map as N9Click writes it: PNG for a name ending in ".png", BMP otherwise.
+  void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   void N10Click();  // save the turn
   void N11Click();  // end the program
   void N12Click();  // toggle the reference window

@@ -259,7 +259,7 @@ void Surface::LoadBmp(const std::filesystem::path& path) {
 
 // A 24-bit bottom-up BMP, written straight from the pixels. The target is replaced by renaming
 // a complete new file over it, so a failed save leaves the old picture as it was.
-void Surface::SaveBmp(const std::filesystem::path& path) const {
+void Surface::SaveBmp(const std::filesystem::path& path, world::Sync sync) const {
   const uint64_t rowBytes = (uint64_t(width_) * 3 + 3) & ~uint64_t(3);
   const uint64_t imageBytes = rowBytes * uint64_t(height_);
   constexpr uint32_t headerBytes = 14 + 40;
@@ -309,13 +309,13 @@ void Surface::SaveBmp(const std::filesystem::path& path) const {
       used += rowBytes;
     }
     file.Write(out.data(), used);
-    file.Commit();
+    file.Commit(sync);
   } catch (const world::FileError&) {
     throw CannotCreate(path);
   }
 }
 
-void Surface::SavePng(const std::filesystem::path& path) const {
+void Surface::SavePng(const std::filesystem::path& path, world::Sync sync) const {
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
@@ -325,7 +325,7 @@ void Surface::SavePng(const std::filesystem::path& path) const {
   try {
     world::FileReplacement file(path);
     file.Write(png.constData(), size_t(png.size()));
-    file.Commit();
+    file.Commit(sync);
   } catch (const world::FileError&) {
     throw CannotCreate(path);
   }

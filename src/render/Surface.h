@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "world/FileReplacement.h"
 #include "world/Palette.h"
 
 namespace render {
@@ -90,9 +91,9 @@ class Surface {
   void LoadBmp(const std::filesystem::path& path);
   // Writes a 24-bit BMP; the target is replaced only when the new file is complete.
   // Throws world::FileError "Cannot create file %s".
-  void SaveBmp(const std::filesystem::path& path) const;
+  void SaveBmp(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   // The same pixels as a PNG picture, replaced the same way.
-  void SavePng(const std::filesystem::path& path) const;
+  void SavePng(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
 
   bool operator==(const Surface& other) const {
     return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;

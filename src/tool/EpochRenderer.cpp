@@ -22,10 +22,9 @@ void EpochRenderer::RunDialogCommand(void (app::Editor::*command)(), const fs::p
   (editor_.*command)();
 }
 
-void EpochRenderer::Render(const fs::path& turn, const fs::path& picture) {
+void EpochRenderer::Render(const fs::path& turn, const fs::path& picture, world::Sync sync) {
   RunDialogCommand(&app::Editor::N8Click, turn);
-  ui_.year = editor_.World.Year;
-  RunDialogCommand(&app::Editor::N9Click, picture);
+  editor_.SavePicture(picture, sync);
 }
 
 }  // namespace tool

@@ -18,7 +18,8 @@ class EpochRenderer {
 
   // Loads `turn` and writes the whole composed map to `picture` as "Сохранить как картинку"
   // does: a BMP, or a PNG when the name ends in ".png". Throws world::FileError.
-  void Render(const std::filesystem::path& turn, const std::filesystem::path& picture);
+  void Render(const std::filesystem::path& turn, const std::filesystem::path& picture,
+              world::Sync sync = world::Sync::Now);
 
   const app::Editor& editor() const { return editor_; }
 

@@ -1,5 +1,6 @@
 #include "world/FileReplacement.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,11 +78,11 @@ void FileReplacement::Write(const void* data, size_t size) {
   }
 }
 
-void FileReplacement::Commit() {
+void FileReplacement::Commit(Sync sync) {
   if (::fchmod(fd_, mode_) != 0) Fail(errno);
   // Keeping the owner works only for root; anyone else had the file theirs to replace.
   if (replacing_ && ::fchown(fd_, owner_, group_) != 0 && errno != EPERM) Fail(errno);
-  if (::fsync(fd_) != 0) Fail(errno);
+  if (sync == Sync::Now && ::fsync(fd_) != 0) Fail(errno);
   const int closed = ::close(fd_);
   const int closeError = errno;
   fd_ = -1;
@@ -90,6 +91,15 @@ void FileReplacement::Commit() {
     ::unlink(temporary_.c_str());
     throw FileError::FromErrno(err, target_);
   }
+}
+
+void SyncFileSystem(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError::FromErrno(errno, path);
+  const int synced = ::syncfs(fd);
+  const int err = errno;
+  ::close(fd);
+  if (synced != 0) throw FileError::FromErrno(err, path);
 }
 
 }  // namespace world

@@ -10,6 +10,14 @@
 
 namespace world {
 
+// When a replaced file reaches the disk: at once, or with many others in one SyncFileSystem
+// after the last of them.
+enum class Sync { Now, Later };
+
+// Makes everything written to the file system that holds `path` durable: one sync for a batch of
+// files saved with Sync::Later. Throws FileError with the system's reason.
+void SyncFileSystem(const std::filesystem::path& path);
+
 class FileReplacement {
  public:
   // Starts the new file for `target`; a link is followed to the file it names. Refuses, with
@@ -24,8 +32,9 @@ class FileReplacement {
   // Throws FileError with the system's reason ("Disk full", …).
   void Write(const void* data, size_t size);
   // Gives the new file the old one's mode (and owner, where allowed), syncs it, so that a write
-  // error the system reports late shows here, and renames it over the target. Throws FileError.
-  void Commit();
+  // error the system reports late shows here, and renames it over the target. With Sync::Later
+  // the sync is left to a SyncFileSystem after the batch. Throws FileError.
+  void Commit(Sync sync = Sync::Now);
 
  private:
   [[noreturn]] void Fail(int err);
