@@ -1,9 +1,9 @@
 # Entry points: `make run` opens the editor on the demo world, `make test` runs every test headless.
 # Both install the Debian packages the build needs first, when any is missing.
 
-PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgtest-dev libgmock-dev \
+PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libdeflate-dev libgtest-dev libgmock-dev \
                  fonts-urw-base35 fonts-liberation
-BENCH_PACKAGES := libbenchmark-dev
+BENCH_PACKAGES := libbenchmark-dev tiled
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
 PACKAGE_PACKAGES := dpkg-dev file
 

@@ -157,4 +157,52 @@ fs::path BenchWorld::TurnFile(int year) const {
   return fs::path(EpochDir() + "Год" + std::to_string(year) + ".tvk");
 }
 
+fs::path BenchWorld::TiledMap(int year) const {
+  const fs::path folder = outputDir_ / "tiled";
+  const fs::path map = folder / ("year" + std::to_string(year) + ".tmx");
+  if (fs::exists(map)) return map;
+  fs::create_directories(folder);
+  constexpr int Width = world::MapWidth, Height = world::MapHeight;
+  // The cells 1..110 by 1..76 of the map picture, from its pixel (40, 18), as one tileset; and the
+  // 19 icons of the two sheets as another.
+  if (!fs::exists(folder / "map.png")) {
+    render::Surface picture, tiles, osnova, rudnici, icons;
+    picture.LoadBmp(startupDir_ / "map.bmp");
+    tiles.SetSize(Width * CellSize, Height * CellSize);
+    tiles.CopyArea({0, 0, tiles.Width(), tiles.Height()}, picture, {40, 18, 40 + tiles.Width(), 18 + tiles.Height()});
+    tiles.SavePng(folder / "map.png");
+    osnova.LoadBmp(startupDir_ / "osnova.bmp");
+    rudnici.LoadBmp(startupDir_ / "rudnici.bmp");
+    icons.SetSize(world::KindCount * CellSize, CellSize);
+    icons.DrawSurface(0, 0, osnova);
+    icons.DrawSurface(osnova.Width(), 0, rudnici);
+    icons.SavePng(folder / "icons.png");
+  }
+  world::TMap World;
+  uint8_t playerCount = 0;
+  world::ReadTurnFile(World, playerCount, TurnFile(year));
+  std::string tmx = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<map version=\"1.8\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\"110\" "
+                    "height=\"76\" tilewidth=\"20\" tileheight=\"20\" infinite=\"0\" nextlayerid=\"3\" nextobjectid=\"1\">\n"
+                    " <tileset firstgid=\"1\" name=\"map\" tilewidth=\"20\" tileheight=\"20\" tilecount=\"8360\" columns=\"110\">\n"
+                    "  <image source=\"map.png\" width=\"2200\" height=\"1520\"/>\n </tileset>\n"
+                    " <tileset firstgid=\"8361\" name=\"icons\" tilewidth=\"20\" tileheight=\"20\" tilecount=\"19\" columns=\"19\">\n"
+                    "  <image source=\"icons.png\" width=\"380\" height=\"20\"/>\n </tileset>\n"
+                    " <layer id=\"1\" name=\"map\" width=\"110\" height=\"76\">\n  <data encoding=\"csv\">\n";
+  for (int tile = 1; tile <= Width * Height; ++tile) tmx += std::to_string(tile) + (tile < Width * Height ? "," : "\n");
+  tmx += "  </data>\n </layer>\n <objectgroup id=\"2\" name=\"units\">\n";
+  int id = 0;
+  for (int p = 1; p <= playerCount; ++p)
+    for (int u = 1; u <= World.players[p].count; ++u) {
+      const world::TUnit& unit = World.players[p].units[u];
+      // A tile object stands on its bottom-left corner.
+      tmx += "  <object id=\"" + std::to_string(++id) + "\" gid=\"" + std::to_string(8360 + unit.kind) + "\" x=\"" +
+             std::to_string((unit.x - 1) * CellSize) + "\" y=\"" + std::to_string(unit.y * CellSize) +
+             "\" width=\"20\" height=\"20\"/>\n";
+    }
+  tmx += " </objectgroup>\n</map>\n";
+  std::ofstream(map, std::ios::binary) << tmx;
+  return map;
+}
+
 }  // namespace bench

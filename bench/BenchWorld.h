@@ -33,6 +33,9 @@ class BenchWorld {
   // The epoch folder with its trailing separator, as the editor keeps EpochDir.
   std::string EpochDir() const;
   std::filesystem::path TurnFile(int year) const;
+  // The same year as a map of Tiled's, written on first use: the map picture cut into a 110 x 76
+  // tile layer and a tile object of the unit's icon for every unit.
+  std::filesystem::path TiledMap(int year) const;
   // A folder for what the benchmarks write.
   const std::filesystem::path& OutputDir() const { return outputDir_; }
 

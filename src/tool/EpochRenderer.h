@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/Editor.h"
 #include "app/HeadlessUi.h"
@@ -29,5 +31,14 @@ class EpochRenderer {
   app::HeadlessUi ui_;
   app::Editor editor_{ui_};
 };
+
+// Renders every turn into its picture as Render does, on every core of the machine with a renderer
+// each, and makes the pictures durable with one sync of their folders at the end (a single picture
+// is synced as it is written). Gives, turn by turn, the error that kept its picture from being
+// made, if any. Throws world::FileError when start-up fails or the final sync does.
+std::vector<std::optional<std::string>> RenderEpoch(const std::filesystem::path& startupDir,
+                                                    const std::optional<std::filesystem::path>& palette,
+                                                    const std::vector<std::filesystem::path>& turns,
+                                                    const std::vector<std::filesystem::path>& pictures);
 
 }  // namespace tool

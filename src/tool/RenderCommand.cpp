@@ -1,16 +1,11 @@
 // tirmagor-tool render: the picture "Сохранить как картинку" would write for each turn.
 
-#include <algorithm>
-#include <atomic>
 #include <iostream>
 #include <optional>
-#include <set>
-#include <thread>
 
 #include "tool/Commands.h"
 #include "tool/EpochRenderer.h"
 #include "world/FileError.h"
-#include "world/FileReplacement.h"
 
 namespace tool {
 
@@ -74,66 +69,25 @@ int RenderCommand(const Arguments& args) {
     std::cerr << kRenderUsage;
     return ExitUsage;
   }
-  // Start-up fails for all or for none, so the first renderer tells before any work starts.
-  std::optional<EpochRenderer> first;
+  const std::vector<fs::path> pictures = PictureNames(*request);
+  std::vector<std::optional<std::string>> errors;
   try {
-    first.emplace(request->startupDir, request->palette);
+    errors = RenderEpoch(request->startupDir, request->palette, request->turns, pictures);
   } catch (const world::FileError& e) {
     std::cerr << e.what() << "\n";
     return ExitFailed;
   }
-  const std::vector<fs::path> pictures = PictureNames(*request);
   const size_t count = request->turns.size();
-  // Years are independent: every core renders turns of its own, each with an editor of its own.
-  // Many pictures reach the disk together in one sync at the end rather than one sync each.
-  const world::Sync sync = count > 1 ? world::Sync::Later : world::Sync::Now;
-  std::vector<std::optional<std::string>> errors(count);
-  std::atomic<size_t> next{0};
-  auto renderTurns = [&](EpochRenderer& renderer) {
-    for (size_t i = next++; i < count; i = next++) {
-      try {
-        renderer.Render(request->turns[i], pictures[i], sync);
-      } catch (const world::FileError& e) {
-        errors[i] = e.what();
-      }
-    }
-  };
-  std::vector<std::thread> helpers;
-  const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, count);
-  for (size_t w = 1; w < workers; ++w)
-    helpers.emplace_back([&] {
-      try {
-        EpochRenderer renderer(request->startupDir, request->palette);
-        renderTurns(renderer);
-      } catch (const world::FileError&) {
-        // The first renderer started from the same files; it does this helper's share.
-      }
-    });
-  renderTurns(*first);
-  for (std::thread& helper : helpers) helper.join();
-
   int status = ExitOk;
-  std::set<fs::path> folders;
   for (size_t i = 0; i < count; ++i) {
     if (!errors[i]) {
-      folders.insert(fs::absolute(pictures[i]).parent_path());
+      std::cout << pictures[i].string() << "\n";
       continue;
     }
     if (count > 1) std::cerr << request->turns[i].string() << ": ";
     std::cerr << *errors[i] << "\n";
     status = ExitFailed;
   }
-  if (sync == world::Sync::Later)
-    for (const fs::path& folder : folders) {
-      try {
-        world::SyncFileSystem(folder);
-      } catch (const world::FileError& e) {
-        std::cerr << folder.string() << ": " << e.what() << "\n";
-        return ExitFailed;
-      }
-    }
-  for (size_t i = 0; i < count; ++i)
-    if (!errors[i]) std::cout << pictures[i].string() << "\n";
   return status;
 }
 
