@@ -4,6 +4,7 @@
 
 if(TARGET tirmagor-tool)
   install(TARGETS tirmagor-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/tirmagor-tool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 set(CPACK_GENERATOR DEB)

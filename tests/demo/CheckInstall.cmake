@@ -12,7 +12,7 @@ endif()
 
 foreach(expected
     bin/tirmagor-editor bin/tirmagor-tool bin/tirmagor-editor-demo
-    share/applications/tirmagor-editor.desktop
+    share/applications/tirmagor-editor.desktop share/man/man1/tirmagor-tool.1
     share/icons/hicolor/32x32/apps/tirmagor-editor.png share/icons/hicolor/256x256/apps/tirmagor-editor.png
     share/tirmagor-editor/demo/orv.dat share/tirmagor-editor/demo/map.bmp
     share/tirmagor-editor/demo/osnova.bmp share/tirmagor-editor/demo/rudnici.bmp
@@ -22,6 +22,16 @@ foreach(expected
     message(FATAL_ERROR "not installed: ${expected}")
   endif()
 endforeach()
+# The manual page reads as one, where the system has man to read it with.
+find_program(MAN man)
+if(MAN)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env MANPATH=${prefix}/share/man MANWIDTH=80 ${MAN} -P cat tirmagor-tool
+                  RESULT_VARIABLE shown OUTPUT_VARIABLE page ERROR_VARIABLE page)
+  string(FIND "${page}" "TIRMAGOR-TOOL(1)" is_the_page)
+  if(NOT shown EQUAL 0 OR is_the_page EQUAL -1)
+    message(FATAL_ERROR "man tirmagor-tool does not show the installed page:\n${page}")
+  endif()
+endif()
 file(GLOB stray ${prefix}/share/tirmagor-editor/demo/*.stamp)
 if(stray)
   message(FATAL_ERROR "build leftovers installed: ${stray}")
