@@ -92,6 +92,16 @@ void Editor::FormCreate() {
   ui_.SetPlayersField(std::to_string(PlayerCount));
 }
 
+void Editor::OpenWorld(const WorldLocation& world) {
+  EpochDir = world.epochDir;
+  if (world.turn) {
+    ReadTurn(*world.turn);
+    ui_.SetPlayersField(std::to_string(PlayerCount));
+    ui_.ShowYear(World.Year);
+  }
+  FormPaint();
+}
+
 void Editor::FormPaint() {
   render::FormPaint(scene, PlayerCount);
   ui_.WindowSurfaceChanged();

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/EditHistory.h"
 #include "app/Ui.h"
 #include "render/Geometry.h"
@@ -35,6 +36,9 @@ class Editor {
 
   // The start-up sequence; a failing step ends it and shows its error.
   void FormCreate();
+  // After start-up in a world given on the command line: its folder becomes the epoch, and its
+  // turn, if one was given, is loaded as "Загрузить ход" loads it, with its year in the field.
+  void OpenWorld(const WorldLocation& world);
 
   // Painting.
   void FormPaint();

@@ -27,6 +27,7 @@ class HeadlessUi : public Ui {
   void SetStatusPanel(int panel, const std::string& text) override { panels[panel] = text; }
   int YearFieldValue() override { return year; }
   void SetYearFieldValue(int value) override { year = value; }
+  void ShowYear(int value) override { year = value; }
   int UpDownPosition() override { return 27; }
   void SetUpDown(int, int) override {}
   void ToggleReferenceWindow() override {}

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWindow>
 
 #include "app/ClientSurface.h"
@@ -59,7 +60,8 @@ QString NameFilterOf(const std::string& filter) {
 
 }  // namespace
 
-TForm1::TForm1(ErrorPresenter presentError) : presentError_(std::move(presentError)) {
+TForm1::TForm1(ErrorPresenter presentError, std::optional<WorldLocation> world)
+    : presentError_(std::move(presentError)) {
   if (!presentError_)
     presentError_ = [this](const QString& title, const QString& text) { QMessageBox::critical(this, title, text); };
   SubstituteMissingFonts();
@@ -80,7 +82,9 @@ TForm1::TForm1(ErrorPresenter presentError) : presentError_(std::move(presentErr
   refwin::PlaceWindowFrame(*this, FramePosition, OuterSize);
   spinEdit1_->setFocus();
 
+  if (world) editor_->StartupDir = world->folder;
   RunHandler([this] { editor_->FormCreate(); });
+  if (world) RunHandler([this, &world] { editor_->OpenWorld(*world); });
 }
 
 TForm1::~TForm1() {
@@ -91,7 +95,7 @@ TForm1::~TForm1() {
 
 refwin::TForm2& TForm1::CreateReferenceWindow() {
   referenceWindow_ = new refwin::TForm2(this);
-  RunHandler([this] { referenceWindow_->FormCreate(); });
+  RunHandler([this] { referenceWindow_->FormCreate(editor_->StartupDir); });
   return *referenceWindow_;
 }
 
@@ -375,6 +379,11 @@ void TForm1::SetStatusPanel(int panel, const std::string& text) {
 int TForm1::YearFieldValue() { return spinEdit1_->Value(); }
 
 void TForm1::SetYearFieldValue(int value) { spinEdit1_->SetValue(value); }
+
+void TForm1::ShowYear(int value) {
+  const QSignalBlocker quiet(spinEdit1_);
+  spinEdit1_->SetValue(value);
+}
 
 int TForm1::UpDownPosition() { return upDown1_->Position(); }
 

@@ -36,7 +36,8 @@ class TForm1 : public QMainWindow, public Ui {
 
   // Builds the window and runs the start-up sequence once; its error, if any, is shown before
   // the constructor returns. Without a presenter errors show in a modal message box.
-  explicit TForm1(ErrorPresenter presentError = {});
+  // With a world, start-up reads from its folder and opens it (Editor::OpenWorld).
+  explicit TForm1(ErrorPresenter presentError = {}, std::optional<WorldLocation> world = std::nullopt);
   ~TForm1() override;
 
   Editor& editor() { return *editor_; }
@@ -58,6 +59,7 @@ class TForm1 : public QMainWindow, public Ui {
   void SetStatusPanel(int panel, const std::string& text) override;
   int YearFieldValue() override;
   void SetYearFieldValue(int value) override;
+  void ShowYear(int value) override;
   int UpDownPosition() override;
   void SetUpDown(int maximum, int position) override;
   void ToggleReferenceWindow() override;

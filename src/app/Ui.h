@@ -28,6 +28,8 @@ class Ui {
   // raises SpinEdit1Change as any change of its text does.
   virtual int YearFieldValue() = 0;
   virtual void SetYearFieldValue(int value) = 0;
+  // Shows a year in the field without raising its change: no turn is loaded for it.
+  virtual void ShowYear(int value) = 0;
   virtual int UpDownPosition() = 0;
   virtual void SetUpDown(int maximum, int position) = 0;
   virtual void ToggleReferenceWindow() = 0;

@@ -15,8 +15,8 @@ TForm2::TForm2(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   PlaceWindowFrame(*this, FramePosition, outerSize_);
 }
 
-void TForm2::FormCreate() {
-  refPicture_.LoadBmp(u8"Рифленка.bmp");
+void TForm2::FormCreate(const std::filesystem::path& folder) {
+  refPicture_.LoadBmp(folder / u8"Рифленка.bmp");
   outerSize_ = QSize(refPicture_.Width(), refPicture_.Height());
   PlaceWindowFrame(*this, FramePosition, outerSize_);
 }

@@ -2,6 +2,7 @@
 // The reference window: a tool window beside the main window that shows one fixed picture.
 
 #include <QWidget>
+#include <filesystem>
 
 #include "render/Surface.h"
 
@@ -12,9 +13,9 @@ class TForm2 : public QWidget {
   // Created hidden, above `mainWindow` while the program is active, at its described place and size.
   explicit TForm2(QWidget* mainWindow);
 
-  // Loads "Рифленка.bmp" from the working directory and takes the picture's size as the
-  // window's outer size. Throws world::FileError; the window then keeps its described size.
-  void FormCreate();
+  // Loads "Рифленка.bmp" from `folder` (empty: the working directory) and takes the picture's
+  // size as the window's outer size. Throws world::FileError; the window then keeps its size.
+  void FormCreate(const std::filesystem::path& folder = {});
 
   // Visible: hide, disable and give the focus back to the main window; hidden: show, enable
   // and take the focus.

@@ -28,11 +28,13 @@ class WindowTest : public ScratchFolderTest {
   }
 
   // Program entry: the main window with its start-up, the hidden reference window, showing.
-  void Open() {
-    form1 = std::make_unique<TForm1>([this](const QString& title, const QString& text) {
-      EXPECT_EQ(title, "Tirmagor - редактор") << "the error box's caption";
-      errors << text;
-    });
+  void Open(std::optional<WorldLocation> world = std::nullopt) {
+    form1 = std::make_unique<TForm1>(
+        [this](const QString& title, const QString& text) {
+          EXPECT_EQ(title, "Tirmagor - редактор") << "the error box's caption";
+          errors << text;
+        },
+        world);
     form2 = &form1->CreateReferenceWindow();
     form1->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));

@@ -182,6 +182,30 @@ TEST_F(WindowTest, StartUpErrorsShowInTheErrorBoxAndBothWindowsOpenAnyway) {
   EXPECT_EQ(form2->frameGeometry().size(), QSize(579, 423)) << "without a picture it keeps its own size";
 }
 
+TEST_F(WindowTest, StartedWithAFolderOrATurnItOpensThatWorld) {
+  // A world in a folder of its own, its years in a subfolder; the working folder holds none.
+  fs::create_directories("game/years");
+  for (const char* file : {"orv.dat", "map.bmp", "osnova.bmp", "rudnici.bmp", "Рифленка.bmp"})
+    fs::rename(fs::path(reinterpret_cast<const char8_t*>(file)), fs::path("game") / reinterpret_cast<const char8_t*>(file));
+  WriteBytes("game/years/Год5.tvk", TurnFile(5, 4));
+  WriteBytes("game/years/Год6.tvk", TurnFile(6, 9));
+  Open(LocateWorld("game/years/Год5.tvk"));
+  EXPECT_EQ(errors, QStringList()) << "every start-up file came from the world";
+  EXPECT_EQ(spinEdit1()->text(), "5");
+  EXPECT_EQ(Control<QLineEdit>("Edit2")->text(), "4");
+  EXPECT_EQ(editor().EpochDir, (dir() / "game/years").lexically_normal().string() + "/");
+  EXPECT_EQ(form2->RefPicture().Width(), 120) << "the reference picture of the world";
+  spinEdit1()->setText("6");
+  EXPECT_EQ(editor().PlayerCount, 9);
+
+  form1.reset();
+  errors.clear();
+  Open(LocateWorld("game"));
+  EXPECT_EQ(errors, QStringList());
+  EXPECT_EQ(std::pair(spinEdit1()->text(), int(editor().PlayerCount)), std::pair(QString("0"), 27));
+  EXPECT_EQ(editor().EpochDir, (dir() / "game").lexically_normal().string() + "/");
+}
+
 TEST_F(WindowTest, FileCommandsShareOneDialogThatKeepsItsName) {
   Open();
   spinEdit1()->setText("7");
