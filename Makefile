@@ -2,6 +2,7 @@
 # Both install the Debian packages the build needs first, when any is missing.
 
 PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libdeflate-dev libgtest-dev libgmock-dev \
+                 desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl \
                  fonts-urw-base35 fonts-liberation
 BENCH_PACKAGES := libbenchmark-dev tiled
 FUZZ_PACKAGES  := clang libclang-rt-14-dev

@@ -48,6 +48,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       return {CommandLine::Action::Help, std::nullopt, ""};
     } else if (!optionsEnd && arg == "--version") {
       return {CommandLine::Action::Version, std::nullopt, ""};
+    } else if (!optionsEnd && arg == "--choose-world") {
+      line.chooseWorld = true;
     } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
       return {CommandLine::Action::Start, std::nullopt, "Неизвестный параметр «" + arg + "». " + "tirmagor-editor --help"};
     } else {
@@ -56,6 +58,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (paths.size() > 1) return {CommandLine::Action::Start, std::nullopt, "Можно открыть только одну папку или один ход."};
   if (paths.empty()) return line;
+  line.chooseWorld = false;  // the file manager gave what to open
   line.world = LocateWorld(paths[0]);
   if (!line.world) line.error = "Нет такого файла или папки: " + paths[0];
   return line;
@@ -68,8 +71,9 @@ std::string HelpText() {
          "с файлом хода — мир из папки хода (или ближайшей папки выше, где есть orv.dat)\n"
          "и сам ход, а годы ищутся рядом с ходом.\n"
          "\n"
-         "  --help     эта справка\n"
-         "  --version  версия программы\n";
+         "  --choose-world  без папки и хода — спросить папку мира (так запускает меню)\n"
+         "  --help          эта справка\n"
+         "  --version       версия программы\n";
 }
 
 std::string VersionText() { return "tirmagor-editor " TIRMAGOR_VERSION "\n"; }

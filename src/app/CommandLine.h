@@ -26,6 +26,9 @@ struct CommandLine {
   enum class Action { Start, Help, Version } action = Action::Start;
   std::optional<WorldLocation> world;  // none: the working folder, as without an argument
   std::string error;                   // for the error box and standard error; empty when fine
+  // --choose-world without a path, as the desktop menu starts the editor: ask for the world's
+  // folder before start-up (cancelled: start as without an argument).
+  bool chooseWorld = false;
 };
 
 // The program's arguments after its name.

@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <cstring>
 #include <iostream>
 
@@ -18,8 +20,12 @@ int main(int argc, char* argv[]) {
   std::vector<std::string> args;
   const QStringList given = QApplication::arguments();
   for (qsizetype i = 1; i < given.size(); ++i) args.push_back(QFile::encodeName(given[i]).toStdString());
-  const app::CommandLine line = app::ParseCommandLine(args);
+  app::CommandLine line = app::ParseCommandLine(args);
   if (!line.error.empty()) std::cerr << "tirmagor-editor: " << line.error << "\n";
+  if (line.chooseWorld && line.error.empty()) {
+    const QString folder = QFileDialog::getExistingDirectory(nullptr, "Открыть мир Тирмагора", QDir::homePath());
+    if (!folder.isEmpty()) line.world = app::LocateWorld(QFile::encodeName(folder).toStdString());
+  }
   app::TForm1 form1({}, line.world);
   if (!line.error.empty()) form1.ShowError(line.error);
   form1.CreateReferenceWindow();

@@ -55,6 +55,11 @@ TEST_F(CommandLineTest, OptionsAndMistakesOnTheCommandLine) {
   EXPECT_EQ(std::pair(missing.world, missing.error),
             std::pair(std::optional<WorldLocation>(), std::string("Нет такого файла или папки: nowhere")));
   EXPECT_NE(ParseCommandLine({"world", "loose"}).error, "");
+  // The desktop menu asks for a world; the file manager gives one, and then nothing is asked.
+  EXPECT_TRUE(ParseCommandLine({"--choose-world"}).chooseWorld);
+  const CommandLine fromFileManager = ParseCommandLine({"--choose-world", "world/Год3.tvk"});
+  EXPECT_FALSE(fromFileManager.chooseWorld);
+  EXPECT_EQ(fromFileManager.world->turn, At("world/Год3.tvk"));
   // After "--" a name that starts with a dash is a name.
   WriteBytes("-odd.tvk", TurnFile(2, 2));
   EXPECT_EQ(ParseCommandLine({"--", "-odd.tvk"}).world->turn, At("-odd.tvk"));
