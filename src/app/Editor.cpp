@@ -51,11 +51,6 @@ std::string DisplayName(std::string_view bytes) {
   return name;
 }
 
-std::string KindWord(int kind) {
-  if (kind >= 1 && kind <= world::KindCount) return world::UnitLegendWords[kind];
-  return "вид " + std::to_string(kind);
-}
-
 }  // namespace
 
 void Editor::FormCreate() {
@@ -394,16 +389,10 @@ std::string Editor::PlayerToolTip(int player) const {
   if (player < 1 || player > std::min<int>(TurnPlayerCount, world::MaxPlayers)) return text;
   const world::TPlayer& p = World.players[player];
   text += ": " + DisplayName(p.name);
-  int troops = 0, buildings = 0, mines = 0;
-  const int count = std::min<int>(p.count, world::MaxUnits);
-  for (int u = 1; u <= count; ++u) {
-    const int kind = p.units[u].kind;
-    if (kind >= 1 && kind < world::FirstBuildingKind) ++troops;
-    if (world::IsBuilding(kind)) ++buildings;
-    if (kind >= world::FirstMineUnitKind && kind <= world::KindCount) ++mines;
-  }
-  return text + "\nЕдиниц: " + std::to_string(count) + " — войска " + std::to_string(troops) + ", строения " +
-         std::to_string(buildings) + ", рудники " + std::to_string(mines);
+  const world::GroupCounts groups = world::CountGroups(p);
+  return text + "\nЕдиниц: " + std::to_string(std::min<int>(p.count, world::MaxUnits)) + " — войска " +
+         std::to_string(groups.troops) + ", строения " + std::to_string(groups.buildings) + ", рудники " +
+         std::to_string(groups.mines);
 }
 
 std::string Editor::CellToolTip(render::Cell cell) const {
@@ -425,7 +414,7 @@ std::string Editor::CellToolTip(render::Cell cell) const {
     text += "Игрок " + std::to_string(s.player);
     const std::string name = DisplayName(World.players[s.player].name);
     if (!name.empty()) text += ": " + name;
-    text += " — " + KindWord(s.kind);
+    text += " — " + world::KindLegendWord(s.kind);
   }
   return text;
 }

@@ -17,12 +17,7 @@ struct Turn {
 // Reads a turn file as the editor does. Throws world::FileError.
 Turn ReadTurn(const std::filesystem::path& path);
 
-// Units by group: troops (kinds 1..10), buildings (11..15) and mines (16..19).
-struct GroupCounts {
-  int troops = 0, buildings = 0, mines = 0;
-  int Total() const { return troops + buildings + mines; }
-  bool operator==(const GroupCounts&) const = default;
-};
-GroupCounts CountGroups(const world::TPlayer& player);
+using world::CountGroups;
+using world::GroupCounts;
 
 }  // namespace chronicle

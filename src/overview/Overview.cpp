@@ -61,6 +61,14 @@ class Divider {
 // channel sums stay within 16 bits.
 constexpr int MaxBlock = 16;
 
+// Where each output column starts in the map, and where the last ends: column c takes map
+// columns [c * W / width, (c + 1) * W / width).
+std::vector<int> ColumnStarts(int mapWidth, int width) {
+  std::vector<int> starts(size_t(width) + 1);
+  for (int c = 0; c <= width; ++c) starts[size_t(c)] = int(int64_t(c) * mapWidth / width);
+  return starts;
+}
+
 // Output columns [first, end) of one band.
 struct ColumnRun {
   int first, end;
@@ -80,8 +88,7 @@ void Shrink(const render::Surface& picture, int width, int height, render::Surfa
   if (shrunk.Width() != width || shrunk.Height() != height) shrunk.SetSize(width, height);  // every pixel is written
   // Taken once: the halves must not both touch the surface, whose Row() marks it changed.
   render::Color* const out = shrunk.Row(0);
-  std::vector<int> columnStart(size_t(width) + 1);
-  for (int c = 0; c <= width; ++c) columnStart[size_t(c)] = int(int64_t(c) * mapWidth / width);
+  const std::vector<int> columnStart = ColumnStarts(mapWidth, width);
   auto shrinkBands = [&](int firstBand, int endBand) {
     std::vector<uint16_t> sums(size_t(mapWidth) * 4);  // R, G, B and the unused byte of each column
     std::vector<ColumnRun> runs;
@@ -231,8 +238,7 @@ bool Overview::Refresh(const render::Scene& scene, int width, int height) {
       Shrink(clean, placed_.width, placed_.height, clean_);
       cleanFrom_ = clean.ContentId();
     }
-    std::vector<int> columnStart(size_t(placed_.width) + 1);
-    for (int c = 0; c <= placed_.width; ++c) columnStart[size_t(c)] = int(int64_t(c) * map.Width() / placed_.width);
+    const std::vector<int> columnStart = ColumnStarts(map.Width(), placed_.width);
     const render::DrawnCells& drawn = scene.DrawnOnComposedMap;
     const int cell = scene.CellSize;
     const BandRuns changed = [&](int top, int bottom, std::vector<ColumnRun>& runs) {

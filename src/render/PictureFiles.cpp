@@ -37,9 +37,7 @@ world::FileError CannotOpen(const std::filesystem::path& path) {
   return world::FileError("Cannot open file " + PathText(path));
 }
 world::FileError NotValid() { return world::FileError("Bitmap image is not valid"); }
-world::FileError CannotCreate(const std::filesystem::path& path) {
-  return world::FileError("Cannot create file " + PathText(path));
-}
+world::FileError CannotCreate(const std::filesystem::path& path) { return world::FileError::CannotCreate(path); }
 
 // Larger files are no picture that could be taken: MaxBmpPixels at 32 bits, and the headers.
 constexpr int64_t MaxBmpFileBytes = MaxBmpPixels * 4 + 65536;
@@ -372,9 +370,7 @@ void Surface::SavePng(const std::filesystem::path& path, world::Sync sync) const
   PutChunk(png, "IDAT", deflated.data(), deflatedSize);
   PutChunk(png, "IEND", nullptr, 0);
   try {
-    world::FileReplacement file(path);
-    file.Write(png.data(), png.size());
-    file.Commit(sync);
+    world::ReplaceFile(path, png.data(), png.size(), sync);
   } catch (const world::FileError&) {
     throw CannotCreate(path);
   }

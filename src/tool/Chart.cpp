@@ -124,15 +124,11 @@ void SaveUnitsChart(const std::vector<chronicle::YearStats>& years, const world:
       bytes.replace(svgStart, viewBox - svgStart,
                     QStringLiteral("<svg width=\"%1\" height=\"%2\"\n ").arg(size.width()).arg(size.height()).toUtf8());
   }
-  const std::u8string name = file.u8string();
-  const world::FileError failure("Cannot create file " + std::string(name.begin(), name.end()));
-  if (!drawn) throw failure;
+  if (!drawn) throw world::FileError::CannotCreate(file);
   try {
-    world::FileReplacement target(file);
-    target.Write(bytes.constData(), size_t(bytes.size()));
-    target.Commit();
+    world::ReplaceFile(file, bytes.constData(), size_t(bytes.size()));
   } catch (const world::FileError&) {
-    throw failure;
+    throw world::FileError::CannotCreate(file);
   }
 }
 

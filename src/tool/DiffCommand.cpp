@@ -3,17 +3,13 @@
 #include "chronicle/Diff.h"
 #include "tool/Commands.h"
 #include "tool/Json.h"
+#include "tool/Options.h"
 #include "world/Cp1251.h"
 
 namespace tool {
 namespace {
 
 constexpr const char* Usage = "Usage: tirmagor-tool diff OLD.tvk NEW.tvk [--json]\n";
-
-std::string KindWord(int kind) {
-  if (kind >= 1 && kind <= world::KindCount) return world::UnitLegendWords[kind];
-  return "вид " + std::to_string(kind);
-}
 
 std::string CellText(int x, int y) { return std::to_string(x) + "-" + std::to_string(y); }
 
@@ -33,12 +29,12 @@ void PrintText(const chronicle::TurnChanges& changes) {
     if (player.renamedFrom) std::cout << " (был " << world::Cp1251ToUtf8(*player.renamedFrom) << ")";
     std::cout << "\n";
     for (const chronicle::Moved& m : player.moved)
-      std::cout << "  " << KindWord(m.kind) << " " << CellText(m.fromX, m.fromY) << " → " << CellText(m.toX, m.toY) << "\n";
-    for (const chronicle::Placed& a : player.added) std::cout << "  + " << KindWord(a.kind) << " " << CellText(a.x, a.y) << "\n";
-    for (const chronicle::Placed& r : player.removed) std::cout << "  − " << KindWord(r.kind) << " " << CellText(r.x, r.y) << "\n";
+      std::cout << "  " << world::KindLegendWord(m.kind) << " " << CellText(m.fromX, m.fromY) << " → " << CellText(m.toX, m.toY) << "\n";
+    for (const chronicle::Placed& a : player.added) std::cout << "  + " << world::KindLegendWord(a.kind) << " " << CellText(a.x, a.y) << "\n";
+    for (const chronicle::Placed& r : player.removed) std::cout << "  − " << world::KindLegendWord(r.kind) << " " << CellText(r.x, r.y) << "\n";
     std::cout << "  " << GroupsText(player.before, player.after) << "\n";
-    before.troops += player.before.troops, before.buildings += player.before.buildings, before.mines += player.before.mines;
-    after.troops += player.after.troops, after.buildings += player.after.buildings, after.mines += player.after.mines;
+    before += player.before;
+    after += player.after;
   }
   std::cout << "Всего: " << GroupsText(before, after) << "\n";
 }
@@ -84,17 +80,10 @@ void PrintJson(const chronicle::TurnChanges& changes) {
 }  // namespace
 
 int DiffCommand(const Arguments& args) {
-  std::vector<std::string> files;
-  bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json")
-      json = true;
-    else if (!arg.empty() && arg[0] == '-')
-      return std::cerr << Usage, ExitUsage;
-    else
-      files.push_back(arg);
-  }
-  if (files.size() != 2) return std::cerr << Usage, ExitUsage;
+  const std::optional<Options> options = ParseOptions(args, {}, {"--json"});
+  if (!options || options->rest.size() != 2) return std::cerr << Usage, ExitUsage;
+  const std::vector<std::string>& files = options->rest;
+  const bool json = options->Has("--json");
   chronicle::Turn older, newer;
   const std::optional<std::string> error = ErrorOfRead([&] {
     older = chronicle::ReadTurn(files[0]);

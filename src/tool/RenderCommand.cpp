@@ -5,6 +5,7 @@
 
 #include "tool/Commands.h"
 #include "tool/EpochRenderer.h"
+#include "tool/Options.h"
 #include "world/FileError.h"
 
 namespace tool {
@@ -25,25 +26,15 @@ struct RenderRequest {
 };
 
 std::optional<RenderRequest> ParseRequest(const Arguments& args) {
+  const std::optional<Options> options = ParseOptions(args, {"--dir", "--palette", "-o", "--format"});
+  if (!options || options->rest.empty()) return std::nullopt;
   RenderRequest request;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    bool hasValue = i + 1 < args.size();
-    if (arg == "--dir" && hasValue) {
-      request.startupDir = args[++i];
-    } else if (arg == "--palette" && hasValue) {
-      request.palette = args[++i];
-    } else if (arg == "-o" && hasValue) {
-      request.output = args[++i];
-    } else if (arg == "--format" && hasValue && (args[i + 1] == "bmp" || args[i + 1] == "png")) {
-      request.format = args[++i];
-    } else if (!arg.empty() && arg[0] == '-') {
-      return std::nullopt;
-    } else {
-      request.turns.emplace_back(arg);
-    }
-  }
-  if (request.turns.empty()) return std::nullopt;
+  request.startupDir = options->Value("--dir").value_or("");
+  request.palette = options->Value("--palette");
+  request.output = options->Value("-o");
+  request.format = options->Value("--format");
+  if (request.format && *request.format != "bmp" && *request.format != "png") return std::nullopt;
+  request.turns.assign(options->rest.begin(), options->rest.end());
   return request;
 }
 

@@ -11,6 +11,7 @@
 #include "tool/Chart.h"
 #include "tool/Commands.h"
 #include "tool/Json.h"
+#include "tool/Options.h"
 #include "world/Cp1251.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
@@ -31,25 +32,10 @@ struct StatsRequest {
 };
 
 std::optional<StatsRequest> ParseRequest(const Arguments& args) {
-  StatsRequest request;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--palette" && hasValue)
-      request.palette = args[++i];
-    else if (arg == "--csv" && hasValue)
-      request.csv = args[++i];
-    else if (arg == "--json" && hasValue)
-      request.json = args[++i];
-    else if (arg == "--chart" && hasValue)
-      request.chart = args[++i];
-    else if (!arg.empty() && arg[0] == '-')
-      return std::nullopt;
-    else
-      request.turns.emplace_back(arg);
-  }
-  if (request.turns.empty()) return std::nullopt;
-  return request;
+  const std::optional<Options> options = ParseOptions(args, {"--palette", "--csv", "--json", "--chart"});
+  if (!options || options->rest.empty()) return std::nullopt;
+  return StatsRequest{options->Value("--palette"), options->Value("--csv"), options->Value("--json"),
+                      options->Value("--chart"), std::vector<fs::path>(options->rest.begin(), options->rest.end())};
 }
 
 // A CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a line break.
@@ -98,12 +84,6 @@ std::string Json(const std::vector<chronicle::YearStats>& years) {
   return JsonObject().Add("years", yearList.str()).str() + "\n";
 }
 
-void WriteText(const fs::path& file, const std::string& text) {
-  world::FileReplacement target(file);
-  target.Write(text.data(), text.size());
-  target.Commit();
-}
-
 }  // namespace
 
 int StatsCommand(const Arguments& args) {
@@ -116,8 +96,14 @@ int StatsCommand(const Arguments& args) {
     world::DefaultPalette(palette);
     if (request->palette) world::ReadPaletteFile(palette, *request->palette);
     const std::vector<chronicle::YearStats> years = chronicle::CollectStats(turns);
-    if (request->csv) WriteText(*request->csv, Csv(years));
-    if (request->json) WriteText(*request->json, Json(years));
+    if (request->csv) {
+      const std::string csv = Csv(years);
+      world::ReplaceFile(*request->csv, csv.data(), csv.size());
+    }
+    if (request->json) {
+      const std::string json = Json(years);
+      world::ReplaceFile(*request->json, json.data(), json.size());
+    }
     if (request->chart) {
       // The chart is drawn off screen: the tool opens no window, with or without a desktop.
       if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -38,6 +38,11 @@ FileError FileError::FromErrno(int err) {
   }
 }
 
+FileError FileError::CannotCreate(const std::filesystem::path& path) {
+  const std::u8string name = path.u8string();
+  return FileError("Cannot create file " + std::string(name.begin(), name.end()));
+}
+
 FileError FileError::FromErrno(int err, const std::filesystem::path& path) {
   if (err == ENOENT || err == ENOTDIR) {
     std::filesystem::path folder = path.parent_path();

@@ -31,6 +31,9 @@ class FileError : public std::runtime_error {
   // "Invalid filename" rather than "File not found".
   static FileError FromErrno(int err, const std::filesystem::path& path);
 
+  // The one error of a picture or chart that could not be saved, whatever the system's reason.
+  static FileError CannotCreate(const std::filesystem::path& path);
+
   static std::string IoText(int code);
   int code() const { return code_; }
 

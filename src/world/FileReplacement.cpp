@@ -93,6 +93,12 @@ void FileReplacement::Commit(Sync sync) {
   }
 }
 
+void ReplaceFile(const std::filesystem::path& target, const void* data, size_t size, Sync sync) {
+  FileReplacement file(target);
+  file.Write(data, size);
+  file.Commit(sync);
+}
+
 void SyncFileSystem(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError::FromErrno(errno, path);

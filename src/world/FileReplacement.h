@@ -18,6 +18,9 @@ enum class Sync { Now, Later };
 // files saved with Sync::Later. Throws FileError with the system's reason.
 void SyncFileSystem(const std::filesystem::path& path);
 
+// Replaces `target` with the bytes given, in one FileReplacement. Throws FileError.
+void ReplaceFile(const std::filesystem::path& target, const void* data, size_t size, Sync sync = Sync::Now);
+
 class FileReplacement {
  public:
   // Starts the new file for `target`; a link is followed to the file it names. Refuses, with

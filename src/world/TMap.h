@@ -2,6 +2,7 @@
 // The world record: the map grid, the land table, the player table and the year.
 // Tables keep the game's 1-based numbering; slot 0 of each array is unused.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -83,6 +84,35 @@ inline const std::array<const char*, KindCount + 1> UnitLegendWords = {
     "зомби",    "дракон",   "личное войско",    "корабь(флот)",     "крепость",
     "город",    "замок",    "поместье",         "башня",  "медь",   "серебро",
     "золото",   "мифрил"};
+
+// The legend word of a kind; a kind that no legend names shows its number.
+inline std::string KindLegendWord(int kind) {
+  if (kind >= 1 && kind <= KindCount) return UnitLegendWords[size_t(kind)];
+  return "вид " + std::to_string(kind);
+}
+
+// Units by group: troops (kinds 1..10), buildings (11..15) and mines (16..19); units of a kind
+// no legend names belong to none.
+struct GroupCounts {
+  int troops = 0, buildings = 0, mines = 0;
+  int Total() const { return troops + buildings + mines; }
+  GroupCounts& operator+=(const GroupCounts& more) {
+    troops += more.troops, buildings += more.buildings, mines += more.mines;
+    return *this;
+  }
+  bool operator==(const GroupCounts&) const = default;
+};
+
+inline GroupCounts CountGroups(const TPlayer& player) {
+  GroupCounts counts;
+  for (int u = 1; u <= std::min<int>(player.count, MaxUnits); ++u) {
+    const int kind = player.units[size_t(u)].kind;
+    if (kind >= 1 && kind < FirstBuildingKind) ++counts.troops;
+    if (IsBuilding(kind)) ++counts.buildings;
+    if (kind >= FirstMineUnitKind && kind <= KindCount) ++counts.mines;
+  }
+  return counts;
+}
 
 // Names of the cell mine kinds, UTF-8 for display; entry 0 is unused.
 inline const std::array<const char*, MineKindCount + 1> MineNames = {"", "Серебряный", "Золотой",
