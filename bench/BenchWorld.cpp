@@ -138,12 +138,17 @@ BenchWorld::BenchWorld() {
   startupDir_ = root_ / "world";
   epochDir_ = root_ / "epoch";
   outputDir_ = root_ / "out";
-  for (const fs::path& folder : {startupDir_, epochDir_, outputDir_}) fs::create_directories(folder);
-  WriteLandFile(startupDir_ / "orv.dat");
-  WriteMapPicture(startupDir_ / "map.bmp");
-  WriteIconSheet(startupDir_ / "osnova.bmp", 15);
-  WriteIconSheet(startupDir_ / "rudnici.bmp", 4);
-  WriteEpoch(epochDir_);
+  fs::create_directories(outputDir_);
+  WriteBenchWorld(startupDir_, epochDir_);
+}
+
+void WriteBenchWorld(const fs::path& startupDir, const fs::path& epochDir) {
+  for (const fs::path& folder : {startupDir, epochDir}) fs::create_directories(folder);
+  WriteLandFile(startupDir / "orv.dat");
+  WriteMapPicture(startupDir / "map.bmp");
+  WriteIconSheet(startupDir / "osnova.bmp", 15);
+  WriteIconSheet(startupDir / "rudnici.bmp", 4);
+  WriteEpoch(epochDir);
 }
 
 BenchWorld::~BenchWorld() {

@@ -20,6 +20,9 @@ constexpr int LargeClientHeight = 1389;
 constexpr int OverviewWidth = 480;
 constexpr int OverviewHeight = 331;
 
+// The start-up files into `startupDir` and the turns Год1.tvk .. Год100.tvk into `epochDir`.
+void WriteBenchWorld(const std::filesystem::path& startupDir, const std::filesystem::path& epochDir);
+
 class BenchWorld {
  public:
   // Creates the folder and every file; removed again by the destructor.

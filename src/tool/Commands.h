@@ -20,5 +20,6 @@ int CheckCommand(const Arguments& args);
 int RenderCommand(const Arguments& args);
 int DiffCommand(const Arguments& args);
 int StatsCommand(const Arguments& args);
+int PublishCommand(const Arguments& args);
 
 }  // namespace tool

@@ -37,6 +37,12 @@ std::vector<std::optional<std::string>> RenderEpoch(const fs::path& startupDir, 
                                                     const std::vector<fs::path>& turns, const std::vector<fs::path>& pictures) {
   // Start-up fails for all or for none, so the first renderer tells before any work starts.
   EpochRenderer first(startupDir, palette);
+  return RenderEpoch(first, startupDir, palette, turns, pictures);
+}
+
+std::vector<std::optional<std::string>> RenderEpoch(EpochRenderer& first, const fs::path& startupDir,
+                                                    const std::optional<fs::path>& palette,
+                                                    const std::vector<fs::path>& turns, const std::vector<fs::path>& pictures) {
   const size_t count = turns.size();
   const world::Sync sync = count > 1 ? world::Sync::Later : world::Sync::Now;
   std::vector<std::optional<std::string>> errors(count);

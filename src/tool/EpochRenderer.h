@@ -40,5 +40,10 @@ std::vector<std::optional<std::string>> RenderEpoch(const std::filesystem::path&
                                                     const std::optional<std::filesystem::path>& palette,
                                                     const std::vector<std::filesystem::path>& turns,
                                                     const std::vector<std::filesystem::path>& pictures);
+// The same with a renderer already started from those files, which takes its share of the turns.
+std::vector<std::optional<std::string>> RenderEpoch(EpochRenderer& first, const std::filesystem::path& startupDir,
+                                                    const std::optional<std::filesystem::path>& palette,
+                                                    const std::vector<std::filesystem::path>& turns,
+                                                    const std::vector<std::filesystem::path>& pictures);
 
 }  // namespace tool

@@ -35,6 +35,8 @@ constexpr Command kCommands[] = {
      tool::DiffCommand},
     {"stats", "[--palette P.pal] [--csv F] [--json F] [--chart F.png|F.svg] TURN.tvk...",
      "every player's units per kind and group, year by year, and their chart", 1, Unlimited, tool::StatsCommand},
+    {"publish", "[--dir DIR] [--palette P.pal] [--title TEXT] -o SITE TURN.tvk...",
+     "a web site of the epoch: every year's map, units, changes and chart", 1, Unlimited, tool::PublishCommand},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,0 +1,17 @@
+# Writes OUTPUT, a C++ file that defines publish::SiteAssets with the bytes of each of FILES
+# (a ;-list of paths), named by their file names.
+set(body "")
+set(table "")
+set(index 0)
+foreach(file IN LISTS FILES)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+  get_filename_component(name ${file} NAME)
+  file(SIZE ${file} size)
+  string(APPEND body "const unsigned char asset${index}[] = {\n${bytes}0};\n")
+  string(APPEND table "    {\"${name}\", asset${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+file(WRITE ${OUTPUT}.new "// Generated from the page's files at build time.\n#include \"publish/SiteAssets.h\"\n\nnamespace publish {\nnamespace {\n${body}}  // namespace\n\nconst SiteAsset SiteAssets[] = {\n${table}};\nconst size_t SiteAssetCount = ${index};\n\n}  // namespace publish\n")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)

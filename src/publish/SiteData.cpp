@@ -1,0 +1,224 @@
+#include "publish/SiteData.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "chronicle/Diff.h"
+#include "chronicle/Stats.h"
+#include "render/Geometry.h"
+#include "tool/Json.h"
+
+namespace publish {
+
+namespace {
+
+using tool::JsonArray;
+using tool::JsonCp1251String;
+using tool::JsonObject;
+using tool::JsonString;
+
+// A flat array of small numbers, such as a unit's [x, y, kind]: written directly, since an epoch
+// holds hundreds of thousands of them.
+template <typename... Numbers>
+void AppendTuple(std::string& out, Numbers... numbers) {
+  out += '[';
+  bool first = true;
+  for (long long number : {static_cast<long long>(numbers)...}) {
+    if (!first) out += ", ";
+    out += std::to_string(number);
+    first = false;
+  }
+  out += ']';
+}
+
+std::string ColorText(world::Color color) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", world::RedOf(color), world::GreenOf(color), world::BlueOf(color));
+  return text;
+}
+
+const char* GroupName(int kind) {
+  if (world::IsTroop(kind)) return "troop";
+  return world::IsBuilding(kind) ? "building" : "mine";
+}
+
+std::string KindsJson() {
+  JsonArray kinds;
+  for (int k = 1; k <= world::KindCount; ++k)
+    kinds.Add(JsonObject()
+                  .Add("code", k)
+                  .Add("word", JsonString(world::UnitLegendWords[size_t(k)]))
+                  .Add("group", JsonString(GroupName(k)))
+                  .str());
+  return kinds.str();
+}
+
+std::string MineNamesJson() {
+  JsonArray names;
+  for (int k = 1; k <= world::MineKindCount; ++k) names.Add(JsonString(world::MineNames[size_t(k)]));
+  return names.str();
+}
+
+std::string LandGridJson(const world::TMap& land) {
+  std::string rows = "[";
+  for (int y = 1; y <= world::MapHeight; ++y) {
+    if (y > 1) rows += ", ";
+    rows += '[';
+    for (int x = 1; x <= world::MapWidth; ++x) {
+      if (x > 1) rows += ',';
+      rows += std::to_string(land.cells[x][y].land);
+    }
+    rows += ']';
+  }
+  return rows + "]";
+}
+
+std::string MinesJson(const world::TMap& land) {
+  std::string mines = "[";
+  for (int y = 1; y <= world::MapHeight; ++y)
+    for (int x = 1; x <= world::MapWidth; ++x)
+      if (const int mine = land.cells[x][y].mine; mine >= 1 && mine <= world::MineKindCount) {
+        if (mines.size() > 1) mines += ", ";
+        AppendTuple(mines, x, y, mine);
+      }
+  return mines + "]";
+}
+
+// Lands the land file named: those with a name or an income.
+std::string LandsJson(const world::TMap& land) {
+  JsonObject lands;
+  for (int k = 1; k <= world::MaxLands; ++k) {
+    const world::zemla& entry = land.lands[size_t(k)];
+    if (entry.name.empty() && entry.income == 0) continue;
+    lands.Add(std::to_string(k), JsonObject().Add("name", JsonCp1251String(entry.name)).Add("income", entry.income).str());
+  }
+  return lands.str();
+}
+
+std::string PlayerColorsJson(const world::TPalette& palette) {
+  JsonArray players;
+  for (int p = 1; p <= world::MaxPlayers; ++p)
+    players.Add(JsonObject().Add("player", p).Add("color", JsonString(ColorText(palette[size_t(p)]))).str());
+  return players.str();
+}
+
+std::string GroupsJson(const world::GroupCounts& counts) {
+  return JsonObject().Add("troops", counts.troops).Add("buildings", counts.buildings).Add("mines", counts.mines).str();
+}
+
+std::string YearEntryJson(const chronicle::YearStats& stats) {
+  JsonArray players;
+  for (const chronicle::PlayerStats& player : stats.players) {
+    JsonArray kinds;
+    for (int count : player.kinds) kinds.Add(count);
+    players.Add(JsonObject()
+                    .Add("player", player.player)
+                    .Add("name", JsonCp1251String(player.name))
+                    .Add("troops", player.groups.troops)
+                    .Add("buildings", player.groups.buildings)
+                    .Add("mines", player.groups.mines)
+                    .Add("total", player.groups.Total())
+                    .Add("kinds", kinds.str())
+                    .str());
+  }
+  return JsonObject()
+      .Add("year", stats.year)
+      .Add("map", JsonString(MapFileName(stats.year)))
+      .Add("data", JsonString(DataFileName(stats.year)))
+      .Add("players", players.str())
+      .str();
+}
+
+std::string UnitsJson(const world::TPlayer& player) {
+  std::string units = "[";
+  for (int u = 1; u <= std::min<int>(player.count, world::MaxUnits); ++u) {
+    const world::TUnit& unit = player.units[size_t(u)];
+    if (u > 1) units += ", ";
+    AppendTuple(units, unit.x, unit.y, unit.kind);
+  }
+  return units + "]";
+}
+
+std::string PlacedJson(const std::vector<chronicle::Placed>& placed) {
+  std::string list = "[";
+  for (const chronicle::Placed& unit : placed) {
+    if (list.size() > 1) list += ", ";
+    AppendTuple(list, unit.kind, unit.x, unit.y);
+  }
+  return list + "]";
+}
+
+std::string MovedJson(const std::vector<chronicle::Moved>& moved) {
+  std::string list = "[";
+  for (const chronicle::Moved& unit : moved) {
+    if (list.size() > 1) list += ", ";
+    AppendTuple(list, unit.kind, unit.fromX, unit.fromY, unit.toX, unit.toY);
+  }
+  return list + "]";
+}
+
+// Only the players with a change: a year in which little happened stays small.
+std::string DiffJson(const chronicle::Turn& older, const chronicle::Turn& newer) {
+  const chronicle::TurnChanges changes = chronicle::DiffTurns(older, newer);
+  JsonArray players;
+  for (const chronicle::PlayerChanges& player : changes.players) {
+    if (player.added.empty() && player.removed.empty() && player.moved.empty() && !player.renamedFrom) continue;
+    JsonObject json;
+    json.Add("player", player.player).Add("name", JsonCp1251String(player.name));
+    if (player.renamedFrom) json.Add("renamedFrom", JsonCp1251String(*player.renamedFrom));
+    json.Add("added", PlacedJson(player.added))
+        .Add("removed", PlacedJson(player.removed))
+        .Add("moved", MovedJson(player.moved))
+        .Add("before", GroupsJson(player.before))
+        .Add("after", GroupsJson(player.after));
+    players.Add(json.str());
+  }
+  return JsonObject().Add("from", changes.oldYear).Add("players", players.str()).str();
+}
+
+}  // namespace
+
+std::string MapFileName(int32_t year) { return "maps/" + std::to_string(year) + ".png"; }
+std::string DataFileName(int32_t year) { return "data/" + std::to_string(year) + ".js"; }
+
+std::string EpochScript(const SiteWorld& world, const Years& years) {
+  JsonArray yearList;
+  for (const chronicle::YearStats& stats : chronicle::CollectStats(years)) yearList.Add(YearEntryJson(stats));
+  const std::string map = JsonObject()
+                              .Add("width", world.mapWidth)
+                              .Add("height", world.mapHeight)
+                              .Add("cellSize", world.cellSize)
+                              .Add("cellLeft", render::MapMarginX)
+                              .Add("cellTop", render::MapMarginY - world.cellSize)
+                              .Add("columns", world::MapWidth)
+                              .Add("rows", world::MapHeight)
+                              .str();
+  const std::string json = JsonObject()
+                               .Add("format", 1)
+                               .Add("title", JsonString(world.title))
+                               .Add("map", map)
+                               .Add("kinds", KindsJson())
+                               .Add("mineNames", MineNamesJson())
+                               .Add("land", LandGridJson(*world.land))
+                               .Add("mines", MinesJson(*world.land))
+                               .Add("lands", LandsJson(*world.land))
+                               .Add("players", PlayerColorsJson(*world.palette))
+                               .Add("years", yearList.str())
+                               .str();
+  return "Tirmagor.epoch(" + json + ");\n";
+}
+
+std::string YearScript(const Years& years, size_t index) {
+  const chronicle::Turn& turn = years[index];
+  JsonArray players;
+  for (int p = 1; p <= std::min<int>(turn.playerCount, world::MaxPlayers); ++p) {
+    const world::TPlayer& player = turn.world->players[size_t(p)];
+    players.Add(JsonObject().Add("player", p).Add("name", JsonCp1251String(player.name)).Add("units", UnitsJson(player)).str());
+  }
+  const std::string diff = index == 0 ? "null" : DiffJson(years[index - 1], turn);
+  const std::string json =
+      JsonObject().Add("year", turn.world->Year).Add("players", players.str()).Add("diff", diff).str();
+  return "Tirmagor.year(" + json + ");\n";
+}
+
+}  // namespace publish
