@@ -4,6 +4,8 @@
 PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libdeflate-dev libgtest-dev libgmock-dev \
                  desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl \
                  fonts-urw-base35 fonts-liberation
+# The browser tests drive Debian's Chromium with puppeteer-core from the npm registry.
+TEST_PACKAGES := chromium
 BENCH_PACKAGES := libbenchmark-dev tiled
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
 PACKAGE_PACKAGES := dpkg-dev file
@@ -12,7 +14,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test run bench test-sanitize fuzz package package-deps install clean
+.PHONY: all deps web-deps node-packages build test run bench test-sanitize fuzz package package-deps install clean site-screenshot
 
 all: build
 
@@ -41,8 +43,22 @@ build: deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
+# Chromium, Node.js with npm (Debian's, when the machine has none), and the test driver.
+web-deps:
+	$(call ensure_packages,$(TEST_PACKAGES))
+	@if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then \
+	  $(MAKE) --no-print-directory NODE_PACKAGES="nodejs npm" node-packages; \
+	fi
+	@if [ ! -f tests/web/node_modules/.package-lock.json ] || [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then \
+	  echo "Installing the browser tests' driver (npm ci in tests/web)"; \
+	  cd tests/web && npm ci --no-audit --no-fund --loglevel=error; \
+	fi
+
+node-packages:
+	$(call ensure_packages,$(NODE_PACKAGES))
+
 test: PRESET = default
-test: build
+test: web-deps build
 	ctest --preset default -j $(JOBS)
 
 run: PRESET = default
@@ -64,7 +80,7 @@ fuzz:
 	fuzz/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
 
 test-sanitize: PRESET = sanitize
-test-sanitize: build
+test-sanitize: web-deps build
 	ctest --preset sanitize -j $(JOBS)
 
 # The Debian package, in build/default: tirmagor-editor_<version>_<arch>.deb.

@@ -24,6 +24,7 @@
 #include "app/HeadlessUi.h"
 #include "overview/Overview.h"
 #include "render/Geometry.h"
+#include "publish/Publish.h"
 #include "tool/EpochRenderer.h"
 #include "world/FileReplacement.h"
 #include "world/TurnFile.h"
@@ -220,6 +221,24 @@ void EpochExport(benchmark::State& state, const char* extension) {
 void EpochExportBmp(benchmark::State& state) { EpochExport(state, ".bmp"); }
 void EpochExportPng(benchmark::State& state) { EpochExport(state, ".png"); }
 
+// tirmagor-tool publish of the same epoch: the same PNGs plus the page and every year's data,
+// written beside the last site and swapped in.
+void PublishEpoch(benchmark::State& state) {
+  publish::SiteRequest request;
+  request.worldDir = TheWorld->StartupDir();
+  request.site = TheWorld->OutputDir() / "site";
+  for (int year = 1; year <= Years; ++year) request.turns.push_back(TheWorld->TurnFile(year));
+  for (auto _ : state) {
+    try {
+      publish::PublishSite(request);
+    } catch (const world::FileError& e) {
+      state.SkipWithError(e.what());
+      return;
+    }
+  }
+  state.counters["years/s"] = benchmark::Counter(double(Years), benchmark::Counter::kIsIterationInvariantRate);
+}
+
 // Tiled's tmxrasterizer drawing the same maps: a 110 x 76 tile layer cut from the map picture and
 // a tile object for every unit, written as PNG. Each run is a process of its own, as a game
 // master would run it for a year.
@@ -322,6 +341,7 @@ void Register() {
   add("FloorDiskWrite100Years", FloorDiskWrite, kMillisecond)->Iterations(1);
   add("EpochExport100Years", EpochExportBmp, kMillisecond)->Iterations(1);
   add("EpochExportPng100Years", EpochExportPng, kMillisecond)->Iterations(1);
+  add("Publish100Years", PublishEpoch, kMillisecond)->Iterations(1);
   add("TiledRasterizer3Years", TiledRasterizer, kMillisecond)->Iterations(1);
 }
 
@@ -381,6 +401,7 @@ void PrintSummary(const std::map<std::string, double>& measured) {
   if (auto floor = figure("FloorDiskWrite100Years")) diskWrite = *floor / Years;
   const auto uncachedCopy = figure("FloorMapCopyUncached");
   std::optional<double> exportPerYear, pngPerYear, tiledPerYear;
+  const auto publishEpoch = figure("Publish100Years"), pngEpoch = figure("EpochExportPng100Years");
   if (auto epoch = figure("EpochExport100Years")) exportPerYear = *epoch / Years;
   if (auto epoch = figure("EpochExportPng100Years")) pngPerYear = *epoch / Years;
   if (auto tiled = figure("TiledRasterizer3Years")) tiledPerYear = *tiled / TiledYears;
@@ -419,6 +440,8 @@ void PrintSummary(const std::map<std::string, double>& measured) {
       {"epoch export, per year", exportPerYear, "disk write", diskWrite, "<= 2 x disk write",
        within(exportPerYear, times(diskWrite, 2))},
       {"PNG export, per year", pngPerYear, "Tiled", tiledPerYear, "<= Tiled / 10", within(pngPerYear, times(tiledPerYear, 0.1))},
+      {"publish, 100 years", publishEpoch, "PNG export", pngEpoch, "<= 1.5 x PNG export",
+       within(publishEpoch, times(pngEpoch, 1.5))},
   };
 
   std::printf("\n%u cores; load average %s.\n", std::thread::hardware_concurrency(), LoadAverage().c_str());
