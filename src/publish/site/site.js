@@ -6,7 +6,7 @@
   'use strict';
 
   var SVG = 'http://www.w3.org/2000/svg';
-  var MIN_ZOOM_STEP = 1.25;
+  var ZOOM_STEP = 1.25;
   var MAX_SCALE = 8;
   var CHART_HEIGHT = 190;
 
@@ -43,13 +43,13 @@
   ui.overlay.append(dimLayer, marksLayer, hoverLayer);
 
   window.Tirmagor = Object.freeze({
-    epoch: function (data) { epoch = data; },
+    epoch: function (data) { if (!epoch) epoch = data; },
     year: function (data) {
       if (data && typeof data.year === 'number') loaded.set(data.year, data);
     }
   });
 
-  // --- small helpers -------------------------------------------------------------------------
+  // --- small helpers
 
   function svg(name, attrs) {
     var el = document.createElementNS(SVG, name);
@@ -70,8 +70,8 @@
   }
 
   function playerName(name) {
-    var text = clean(name).trim();
-    return text || 'без имени';
+    var text = clean(name);
+    return text.trim() ? text : 'без имени';
   }
 
   function colorOf(player) {
@@ -121,24 +121,28 @@
     });
   }
 
-  // --- loading ----------------------------------------------------------------------------
+  // --- loading
+
+  function said(text) {
+    var e = new Error(text);
+    e.said = true;
+    return e;
+  }
 
   function start() {
     loadScript('data/epoch.js').then(function () {
-      if (!epoch) throw new Error('Файл data/epoch.js не содержит данных эпохи.');
+      if (!epoch) throw said('Файл data/epoch.js не содержит данных эпохи.');
       if (epoch.format !== 1) {
-        throw new Error('Данные эпохи записаны в формате ' + clean(epoch.format) +
+        throw said('Данные эпохи записаны в формате ' + clean(epoch.format) +
           ', а эта страница знает только формат 1. Опубликуйте эпоху заново.');
       }
-      if (!Array.isArray(epoch.years) || !epoch.years.length) {
-        throw new Error('В данных эпохи нет ни одного года.');
-      }
+      if (!Array.isArray(epoch.years) || !epoch.years.length) throw said('В данных эпохи нет ни одного года.');
       setup();
     }, function () {
-      throw new Error('Не удалось загрузить данные эпохи (data/epoch.js). Откройте index.html ' +
+      throw said('Не удалось загрузить данные эпохи (data/epoch.js). Откройте index.html ' +
         'в папке, которую записала команда tirmagor-tool publish, со всеми её файлами.');
     }).catch(function (e) {
-      showMessage(e.message);
+      showMessage(e.said ? e.message : 'Данные эпохи повреждены: ' + e.message);
       ui.mapStatus.textContent = 'Карты нет.';
       ui.cellInfo.textContent = '';
     });
@@ -158,8 +162,12 @@
     return p;
   }
 
+  function picturePath(index) {
+    return sitePath(years[index].map, 'maps/' + years[index].year + '.png');
+  }
+
   function picture(index) {
-    var src = sitePath(years[index].map, 'maps/' + years[index].year + '.png');
+    var src = picturePath(index);
     var im = pictures.get(src);
     if (!im) {
       im = new Image();
@@ -181,7 +189,7 @@
     });
   }
 
-  // --- set-up -----------------------------------------------------------------------------
+  // --- set-up
 
   function setup() {
     years = epoch.years;
@@ -199,8 +207,8 @@
     ui.slider.addEventListener('input', function () { go(Number(ui.slider.value)); });
     ui.prev.addEventListener('click', function () { go(current - 1); });
     ui.next.addEventListener('click', function () { go(current + 1); });
-    ui.zoomIn.addEventListener('click', function () { zoomCentre(MIN_ZOOM_STEP); });
-    ui.zoomOut.addEventListener('click', function () { zoomCentre(1 / MIN_ZOOM_STEP); });
+    ui.zoomIn.addEventListener('click', function () { zoomCentre(ZOOM_STEP); });
+    ui.zoomOut.addEventListener('click', function () { zoomCentre(1 / ZOOM_STEP); });
     ui.zoomFit.addEventListener('click', fit);
     document.addEventListener('keydown', onKey);
     setupMapMouse();
@@ -213,7 +221,7 @@
     go(0);
   }
 
-  // --- the year ---------------------------------------------------------------------------
+  // --- the year
 
   function go(index) {
     index = Math.max(0, Math.min(years.length - 1, index));
@@ -278,7 +286,7 @@
       old.hidden = true;
       old.dataset.year = String(y.year);
       ui.viewport.classList.remove('loading');
-      ui.mapStatus.textContent = 'Не удалось загрузить карту года ' + y.year + ' (' + im.src.split('/').slice(-2).join('/') + ').';
+      ui.mapStatus.textContent = 'Не удалось загрузить карту года ' + y.year + ' (' + picturePath(index) + ').';
       ui.mapStatus.hidden = false;
     });
   }
@@ -308,7 +316,7 @@
     return playerName(found && found.name);
   }
 
-  // --- keys -------------------------------------------------------------------------------
+  // --- keys
 
   function typing(target) {
     if (!target || !target.tagName) return false;
@@ -325,14 +333,14 @@
     else if (k === 'ArrowRight' || k === 'Right') go(current + 1);
     else if (k === 'Home') go(0);
     else if (k === 'End') go(years.length - 1);
-    else if (k === '+' || k === '=' || e.code === 'NumpadAdd') zoomCentre(MIN_ZOOM_STEP);
-    else if (k === '-' || k === '−' || k === '_' || e.code === 'NumpadSubtract') zoomCentre(1 / MIN_ZOOM_STEP);
+    else if (k === '+' || k === '=' || e.code === 'NumpadAdd') zoomCentre(ZOOM_STEP);
+    else if (k === '-' || k === '−' || k === '_' || e.code === 'NumpadSubtract') zoomCentre(1 / ZOOM_STEP);
     else if (k === 'Escape' && selected) select(0);
     else return;
     e.preventDefault();
   }
 
-  // --- zoom and pan -----------------------------------------------------------------------
+  // --- zoom and pan
 
   function fitScale() {
     var m = epoch.map;
@@ -432,7 +440,7 @@
     });
   }
 
-  // --- the cell under the mouse -----------------------------------------------------------
+  // --- the cell under the mouse
 
   function hoverAt(p) {
     var m = epoch.map;
@@ -510,7 +518,7 @@
     box.append(ul);
   }
 
-  // --- players ----------------------------------------------------------------------------
+  // --- players
 
   function renderLegend() {
     var y = years[current];
@@ -520,8 +528,8 @@
       var b = el('button', 'player');
       b.type = 'button';
       b.dataset.player = String(p.player);
-      b.title = 'войска ' + p.troops + ', строения ' + p.buildings + ', рудники ' + p.mines +
-        ' — щелчок выделяет их на карте';
+      b.title = p.player + '. ' + playerName(p.name) + ': войска ' + p.troops + ', строения ' +
+        p.buildings + ', рудники ' + p.mines + '. Щелчок выделяет их на карте.';
       b.append(swatch(p.player), el('span', 'pname', p.player + '. ' + playerName(p.name)),
         el('span', 'ptotal', String(p.total)));
       b.addEventListener('click', function () { select(selected === p.player ? 0 : p.player); });
@@ -576,7 +584,7 @@
     ui.overlay.classList.add('selecting');
   }
 
-  // --- changes ----------------------------------------------------------------------------
+  // --- changes
 
   function groupsLine(before, after) {
     var part = function (word, key) {
@@ -584,6 +592,16 @@
       return word + ' ' + (a === b ? b : a + ' → ' + b);
     };
     return [part('войска', 'troops'), part('строения', 'buildings'), part('рудники', 'mines')].join(', ');
+  }
+
+  function sums(y) {
+    var total = { troops: 0, buildings: 0, mines: 0 };
+    (y.players || []).forEach(function (p) {
+      total.troops += p.troops || 0;
+      total.buildings += p.buildings || 0;
+      total.mines += p.mines || 0;
+    });
+    return total;
   }
 
   function changeLines(p) {
@@ -606,6 +624,10 @@
       return;
     }
     box.append(el('h3', 'diff-title', 'Год ' + diff.from + ' → Год ' + d.year));
+    var fromIndex = years.findIndex(function (y) { return y.year === diff.from; });
+    if (fromIndex >= 0) {
+      box.append(el('p', 'diff-total', 'Всего: ' + groupsLine(sums(years[fromIndex]), sums(years[current]))));
+    }
     var players = diff.players || [];
     if (!players.length) {
       box.append(el('p', 'hint', 'Изменений нет.'));
@@ -624,14 +646,18 @@
       sum.append(head, el('span', 'groups', groupsLine(p.before, p.after)));
       det.append(sum);
       // Lines are built only when a player is opened: a big epoch moves thousands of units a year.
+      // A click builds them at once (the toggle event comes a moment later), so that the panel
+      // does not grow under the mouse after the click.
       var built = false;
-      det.addEventListener('toggle', function () {
-        if (!det.open || built) return;
+      var build = function () {
+        if (built) return;
         built = true;
         var ul = el('ul', 'diff-lines');
         changeLines(p).forEach(function (line) { ul.append(el('li', line[0], line[1])); });
         det.append(ul);
-      });
+      };
+      sum.addEventListener('click', build);
+      det.addEventListener('toggle', function () { if (det.open) build(); });
       if (count && count <= 6) det.open = true;
       blocks.push(det);
     });
@@ -648,7 +674,7 @@
     box.append.apply(box, blocks);
   }
 
-  // --- the chart --------------------------------------------------------------------------
+  // --- the chart
 
   function setupChart() {
     var redraw = 0;
