@@ -25,6 +25,7 @@
 #include "overview/Overview.h"
 #include "render/Geometry.h"
 #include "publish/Publish.h"
+#include "world/FileError.h"
 #include "tool/EpochRenderer.h"
 #include "world/FileReplacement.h"
 #include "world/TurnFile.h"
