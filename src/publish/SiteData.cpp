@@ -6,6 +6,7 @@
 #include "chronicle/Diff.h"
 #include "chronicle/Stats.h"
 #include "render/Geometry.h"
+#include "tool/ChronicleJson.h"
 #include "tool/Json.h"
 
 namespace publish {
@@ -102,25 +103,9 @@ std::string PlayerColorsJson(const world::TPalette& palette) {
   return players.str();
 }
 
-std::string GroupsJson(const world::GroupCounts& counts) {
-  return JsonObject().Add("troops", counts.troops).Add("buildings", counts.buildings).Add("mines", counts.mines).str();
-}
-
 std::string YearEntryJson(const chronicle::YearStats& stats) {
   JsonArray players;
-  for (const chronicle::PlayerStats& player : stats.players) {
-    JsonArray kinds;
-    for (int count : player.kinds) kinds.Add(count);
-    players.Add(JsonObject()
-                    .Add("player", player.player)
-                    .Add("name", JsonCp1251String(player.name))
-                    .Add("troops", player.groups.troops)
-                    .Add("buildings", player.groups.buildings)
-                    .Add("mines", player.groups.mines)
-                    .Add("total", player.groups.Total())
-                    .Add("kinds", kinds.str())
-                    .str());
-  }
+  for (const chronicle::PlayerStats& player : stats.players) players.Add(tool::PlayerStatsJson(player));
   return JsonObject()
       .Add("year", stats.year)
       .Add("map", JsonString(MapFileName(stats.year)))
@@ -139,22 +124,25 @@ std::string UnitsJson(const world::TPlayer& player) {
   return units + "]";
 }
 
-std::string PlacedJson(const std::vector<chronicle::Placed>& placed) {
+// A list of tuples, one for each item, such as the units a year added or moved.
+template <typename Item, typename Append>
+std::string TupleListJson(const std::vector<Item>& items, Append appendTuple) {
   std::string list = "[";
-  for (const chronicle::Placed& unit : placed) {
+  for (const Item& item : items) {
     if (list.size() > 1) list += ", ";
-    AppendTuple(list, unit.kind, unit.x, unit.y);
+    appendTuple(list, item);
   }
   return list + "]";
 }
 
+std::string PlacedJson(const std::vector<chronicle::Placed>& placed) {
+  return TupleListJson(placed, [](std::string& out, const chronicle::Placed& u) { AppendTuple(out, u.kind, u.x, u.y); });
+}
+
 std::string MovedJson(const std::vector<chronicle::Moved>& moved) {
-  std::string list = "[";
-  for (const chronicle::Moved& unit : moved) {
-    if (list.size() > 1) list += ", ";
-    AppendTuple(list, unit.kind, unit.fromX, unit.fromY, unit.toX, unit.toY);
-  }
-  return list + "]";
+  return TupleListJson(moved, [](std::string& out, const chronicle::Moved& u) {
+    AppendTuple(out, u.kind, u.fromX, u.fromY, u.toX, u.toY);
+  });
 }
 
 // Only the players with a change: a year in which little happened stays small.
@@ -169,8 +157,8 @@ std::string DiffJson(const chronicle::Turn& older, const chronicle::Turn& newer)
     json.Add("added", PlacedJson(player.added))
         .Add("removed", PlacedJson(player.removed))
         .Add("moved", MovedJson(player.moved))
-        .Add("before", GroupsJson(player.before))
-        .Add("after", GroupsJson(player.after));
+        .Add("before", tool::GroupsJson(player.before))
+        .Add("after", tool::GroupsJson(player.after));
     players.Add(json.str());
   }
   return JsonObject().Add("from", changes.oldYear).Add("players", players.str()).str();

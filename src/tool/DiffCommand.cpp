@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "chronicle/Diff.h"
+#include "tool/ChronicleJson.h"
 #include "tool/Commands.h"
 #include "tool/Json.h"
 #include "tool/Options.h"
@@ -43,10 +44,6 @@ std::string PlacedJson(const std::vector<chronicle::Placed>& units) {
   JsonArray list;
   for (const chronicle::Placed& u : units) list.Add(JsonObject().Add("kind", u.kind).Add("x", u.x).Add("y", u.y).str());
   return list.str();
-}
-
-std::string GroupsJson(const chronicle::GroupCounts& counts) {
-  return JsonObject().Add("troops", counts.troops).Add("buildings", counts.buildings).Add("mines", counts.mines).str();
 }
 
 void PrintJson(const chronicle::TurnChanges& changes) {

@@ -9,6 +9,7 @@
 
 #include "chronicle/Stats.h"
 #include "tool/Chart.h"
+#include "tool/ChronicleJson.h"
 #include "tool/Commands.h"
 #include "tool/Json.h"
 #include "tool/Options.h"
@@ -66,19 +67,7 @@ std::string Json(const std::vector<chronicle::YearStats>& years) {
   JsonArray yearList;
   for (const chronicle::YearStats& year : years) {
     JsonArray players;
-    for (const chronicle::PlayerStats& player : year.players) {
-      JsonArray kinds;
-      for (int count : player.kinds) kinds.Add(count);
-      players.Add(JsonObject()
-                      .Add("player", player.player)
-                      .Add("name", JsonCp1251String(player.name))
-                      .Add("kinds", kinds.str())
-                      .Add("troops", player.groups.troops)
-                      .Add("buildings", player.groups.buildings)
-                      .Add("mines", player.groups.mines)
-                      .Add("total", player.groups.Total())
-                      .str());
-    }
+    for (const chronicle::PlayerStats& player : year.players) players.Add(PlayerStatsJson(player));
     yearList.Add(JsonObject().Add("year", year.year).Add("players", players.str()).str());
   }
   return JsonObject().Add("years", yearList.str()).str() + "\n";
