@@ -14,7 +14,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps web-deps node-packages build test run bench test-sanitize fuzz package package-deps install clean site-screenshot
+.PHONY: all deps web-deps node-packages build test run bench test-sanitize fuzz package package-deps install clean
 
 all: build
 

@@ -8,6 +8,7 @@
 #include "render/Geometry.h"
 #include "tool/ChronicleJson.h"
 #include "tool/Json.h"
+#include "tool/WorldJson.h"
 
 namespace publish {
 
@@ -60,20 +61,6 @@ std::string MineNamesJson() {
   return names.str();
 }
 
-std::string LandGridJson(const world::TMap& land) {
-  std::string rows = "[";
-  for (int y = 1; y <= world::MapHeight; ++y) {
-    if (y > 1) rows += ", ";
-    rows += '[';
-    for (int x = 1; x <= world::MapWidth; ++x) {
-      if (x > 1) rows += ',';
-      rows += std::to_string(land.cells[x][y].land);
-    }
-    rows += ']';
-  }
-  return rows + "]";
-}
-
 std::string MinesJson(const world::TMap& land) {
   std::string mines = "[";
   for (int y = 1; y <= world::MapHeight; ++y)
@@ -85,12 +72,12 @@ std::string MinesJson(const world::TMap& land) {
   return mines + "]";
 }
 
-// Lands the land file named: those with a name or an income.
+// The lands the land file named, by index, for the page to look up.
 std::string LandsJson(const world::TMap& land) {
   JsonObject lands;
   for (int k = 1; k <= world::MaxLands; ++k) {
     const world::zemla& entry = land.lands[size_t(k)];
-    if (entry.name.empty() && entry.income == 0) continue;
+    if (!tool::IsNamedLand(entry)) continue;
     lands.Add(std::to_string(k), JsonObject().Add("name", JsonCp1251String(entry.name)).Add("income", entry.income).str());
   }
   return lands.str();
@@ -187,7 +174,7 @@ std::string EpochScript(const SiteWorld& world, const Years& years) {
                                .Add("map", map)
                                .Add("kinds", KindsJson())
                                .Add("mineNames", MineNamesJson())
-                               .Add("land", LandGridJson(*world.land))
+                               .Add("land", tool::CellGridJson(*world.land, [](const world::TCell& cell) { return cell.land; }))
                                .Add("mines", MinesJson(*world.land))
                                .Add("lands", LandsJson(*world.land))
                                .Add("players", PlayerColorsJson(*world.palette))

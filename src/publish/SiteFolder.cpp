@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
@@ -54,9 +53,8 @@ SiteFolder::SiteFolder(const fs::path& site) {
   staging_ = parent / ("." + site_.filename().string() + ".publishing-" + std::to_string(::getpid()));
   fs::remove_all(staging_, ec);  // left by a run of the same number that was killed
   if (!fs::create_directory(staging_, ec)) FailErrno(staging_, ec.value());
-  std::ofstream marker(staging_ / MarkerName);
-  marker << "Made by tirmagor-tool publish: the next publish into this folder replaces it whole.\n";
-  if (!marker.flush()) Fail(staging_ / MarkerName, world::FileError::Io(world::IoDiskFull).what());
+  const std::string marker = "Made by tirmagor-tool publish: the next publish into this folder replaces it whole.\n";
+  world::ReplaceFile(staging_ / MarkerName, marker.data(), marker.size(), world::Sync::Later);
 }
 
 SiteFolder::~SiteFolder() {
