@@ -27,14 +27,6 @@ bool IsReplaceable(const fs::path& site) {
   return fs::is_empty(site, ec) && !ec;
 }
 
-// The folder's own entry reaches the disk, so that a rename inside it survives a power cut.
-void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 SiteFolder::SiteFolder(const fs::path& site) {
@@ -54,7 +46,12 @@ SiteFolder::SiteFolder(const fs::path& site) {
   fs::remove_all(staging_, ec);  // left by a run of the same number that was killed
   if (!fs::create_directory(staging_, ec)) FailErrno(staging_, ec.value());
   const std::string marker = "Made by tirmagor-tool publish: the next publish into this folder replaces it whole.\n";
-  world::ReplaceFile(staging_ / MarkerName, marker.data(), marker.size(), world::Sync::Later);
+  try {
+    world::ReplaceFile(staging_ / MarkerName, marker.data(), marker.size(), world::Sync::Later);
+  } catch (...) {
+    fs::remove_all(staging_, ec);  // no destructor runs for a constructor that throws
+    throw;
+  }
 }
 
 SiteFolder::~SiteFolder() {
@@ -80,8 +77,9 @@ void SiteFolder::Commit() {
     }
     fs::rename(aside, staging_, ec);
   }
-  // The staging name now holds the old site, which the destructor removes.
-  SyncFolder(site_.parent_path());
+  // The renames reach the disk too. The staging name now holds the old site, which the
+  // destructor removes.
+  world::SyncFileSystem(site_.parent_path());
 }
 
 }  // namespace publish
