@@ -63,7 +63,7 @@ test: web-deps build
 
 run: PRESET = default
 run: build
-	cd $(BUILD_DIR)/demo/world && ../../src/app/tirmagor-editor
+	cd $(BUILD_DIR)/demo/world && ../../src/desktop/tirmagor-editor
 
 bench:
 	$(call ensure_packages,$(PACKAGES) $(BENCH_PACKAGES))

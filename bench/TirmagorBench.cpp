@@ -20,13 +20,13 @@
 #include <QImage>
 
 #include "BenchWorld.h"
-#include "app/Editor.h"
-#include "app/HeadlessUi.h"
+#include "editor/Editor.h"
+#include "editor/HeadlessUi.h"
 #include "overview/Overview.h"
 #include "render/Geometry.h"
 #include "publish/Publish.h"
 #include "world/FileError.h"
-#include "tool/EpochRenderer.h"
+#include "export/EpochRenderer.h"
 #include "world/FileReplacement.h"
 #include "world/TurnFile.h"
 
@@ -41,8 +41,8 @@ BenchWorld* TheWorld = nullptr;
 
 // An editor after start-up and its first paint, with the epoch open.
 struct StartedEditor {
-  app::HeadlessUi ui;
-  app::Editor editor{ui};
+  editor::HeadlessUi ui;
+  editor::Editor editor{ui};
 
   StartedEditor() {
     editor.StartupDir = TheWorld->StartupDir();
@@ -77,8 +77,8 @@ struct StartedEditor {
 
 void StartupToFirstPaint(benchmark::State& state) {
   for (auto _ : state) {
-    app::HeadlessUi ui;
-    auto editor = std::make_unique<app::Editor>(ui);
+    editor::HeadlessUi ui;
+    auto editor = std::make_unique<editor::Editor>(ui);
     editor->StartupDir = TheWorld->StartupDir();
     editor->FormCreate();
     editor->ResizeWindowSurface(ClientWidth, ClientHeight);
@@ -111,8 +111,8 @@ void PickUpAndDrop(benchmark::State& state) {
   if (!unit) return;
   const auto [X, Y] = *unit;
   for (auto _ : state) {
-    started.editor.MouseDOwn(app::MouseButton::Left, X, Y);
-    started.editor.Image1MouseUp(app::MouseButton::Left, X, Y);
+    started.editor.MouseDOwn(editor::MouseButton::Left, X, Y);
+    started.editor.Image1MouseUp(editor::MouseButton::Left, X, Y);
   }
   if (started.editor.edit.Holding) state.SkipWithError("the unit stayed in hand");
 }
@@ -123,9 +123,9 @@ void UndoOrRedoMove(benchmark::State& state, bool undo) {
   StartedEditor started;
   const auto unit = started.UnitInYearOne(state);
   if (!unit) return;
-  app::Editor& editor = started.editor;
-  editor.MouseDOwn(app::MouseButton::Left, unit->first, unit->second);
-  editor.Image1MouseUp(app::MouseButton::Left, unit->first + 60, unit->second);
+  editor::Editor& editor = started.editor;
+  editor.MouseDOwn(editor::MouseButton::Left, unit->first, unit->second);
+  editor.Image1MouseUp(editor::MouseButton::Left, unit->first + 60, unit->second);
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     undo ? editor.Undo() : editor.Redo();

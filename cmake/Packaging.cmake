@@ -1,5 +1,5 @@
 # Installation of the command-line tool and the Debian package that `make package` builds.
-# The editor installs itself (src/app), the demo world, its launcher, the desktop entry and the
+# The editor installs itself (src/desktop), the demo world, its launcher, the desktop entry and the
 # application icon install from demo/.
 
 if(TARGET tirmagor-tool)

@@ -27,7 +27,7 @@ else
 fi
 xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "
   set -e
-  '$build/src/app/tirmagor-editor' & editor=\$!
+  '$build/src/desktop/tirmagor-editor' & editor=\$!
   sleep 2
   xdotool mousemove 110 25 click 1; sleep 0.3
   xdotool key ctrl+a; xdotool type $year; sleep 1

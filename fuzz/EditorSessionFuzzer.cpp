@@ -20,7 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Command = void (app::Editor::*)();
+using Command = void (editor::Editor::*)();
 
 constexpr int EpochYears = 8;  // year files Год0.tvk .. Год7.tvk
 
@@ -65,8 +65,8 @@ struct Edited {
   render::Surface composedMap;
 };
 
-Edited EditedOf(const app::Editor& e) { return {e.World.players, e.scene.ComposedMap}; }
-bool Shows(const app::Editor& e, const Edited& state) {
+Edited EditedOf(const editor::Editor& e) { return {e.World.players, e.scene.ComposedMap}; }
+bool Shows(const editor::Editor& e, const Edited& state) {
   return e.World.players == state.players && e.scene.ComposedMap == state.composedMap;
 }
 
@@ -76,7 +76,7 @@ struct Timeline {
   std::vector<Edited> states;
   size_t undoCount = 0, redoCount = 0, starts = 0;
 
-  void Restart(const app::Editor& editor) {
+  void Restart(const editor::Editor& editor) {
     states = {EditedOf(editor)};
     undoCount = redoCount = 0;
     starts = editor.History.Starts();
@@ -84,8 +84,8 @@ struct Timeline {
 
   // After any event, `redone` after a redo: the history stands at a step it has seen, with
   // exactly that step's state, or at a new step that drops what could have been redone.
-  void Check(const app::Editor& editor, bool redone) {
-    const app::EditHistory& history = editor.History;
+  void Check(const editor::Editor& editor, bool redone) {
+    const editor::EditHistory& history = editor.History;
     if (history.Starts() != starts) {
       FUZZ_CHECK(!history.HasOpenStep() && history.UndoCount() == 0 && history.RedoCount() == 0);
       Restart(editor);
@@ -106,9 +106,9 @@ struct Timeline {
 };
 
 struct Session {
-  app::testing::FakeUi ui;
-  app::Editor started{ui};  // as start-up left it; every input starts from a copy
-  std::optional<app::Editor> editor;
+  editor::testing::FakeUi ui;
+  editor::Editor started{ui};  // as start-up left it; every input starts from a copy
+  std::optional<editor::Editor> editor;
   Timeline timeline;
   overview::Overview overview;
 
@@ -130,23 +130,23 @@ struct Session {
 };
 
 // What a failed load must leave as it was.
-auto State(const app::Editor& e) {
+auto State(const editor::Editor& e) {
   return std::tuple(e.World, e.PlayerCount, e.scene.ComposedMap, e.edit.CurrentPlayer, e.edit.CurrentUnit);
 }
 
 // A window pixel: anywhere (also off the window), or in the middle of a cell near the map.
-std::pair<int, int> PickPoint(FuzzedDataProvider& in, const app::Editor& editor) {
+std::pair<int, int> PickPoint(FuzzedDataProvider& in, const editor::Editor& editor) {
   if (in.ConsumeBool()) return {in.ConsumeIntegralInRange(-40, 1200), in.ConsumeIntegralInRange(-40, 900)};
   const int x = in.ConsumeIntegralInRange(-1, 24), y = in.ConsumeIntegralInRange(-1, 18);
   return {editor.scene.OriginX + 20 * x + 30, editor.scene.OriginY + 20 * (y - 1) + 28};
 }
 
 void RunEvent(Session& s, FuzzedDataProvider& in) {
-  app::Editor& editor = *s.editor;
+  editor::Editor& editor = *s.editor;
   const fs::path& dir = fuzz::ScratchFolder();
   const int action = in.ConsumeIntegralInRange(0, 16);
-  const app::MouseButton button =
-      in.PickValueInArray({app::MouseButton::Left, app::MouseButton::Right, app::MouseButton::Middle});
+  const editor::MouseButton button =
+      in.PickValueInArray({editor::MouseButton::Left, editor::MouseButton::Right, editor::MouseButton::Middle});
   auto before = action == 5 || action == 6 || action == 9 ? std::optional(State(editor)) : std::nullopt;
   s.ui.errors.clear();
   switch (action) {
@@ -187,7 +187,7 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
     }
     case 6:
       fuzz::WriteFile(dir / "chosen.tvk", GenerateTurnText(in));
-      s.Run(&app::Editor::N8Click, dir / "chosen.tvk");
+      s.Run(&editor::Editor::N8Click, dir / "chosen.tvk");
       break;
     case 7:
       s.ui.upDownPosition = in.ConsumeIntegralInRange(0, 30);
@@ -195,7 +195,7 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
       break;
     case 8:
       s.ui.yearField = in.ConsumeIntegralInRange(0, 1000);
-      s.Run(&app::Editor::N10Click, dir / "saved.tvk");
+      s.Run(&editor::Editor::N10Click, dir / "saved.tvk");
       FUZZ_CHECK(s.ui.errors.empty());
       fuzz::CheckTurnRoundTrip(editor.World, editor.PlayerCount);
       break;
@@ -207,7 +207,7 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
       } else {
         fuzz::WriteFile(file, in.ConsumeRandomLengthString(200));
       }
-      s.Run(&app::Editor::N7Click, file);
+      s.Run(&editor::Editor::N7Click, file);
       break;
     }
     case 10: {  // scrolling, then painting
@@ -259,7 +259,7 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
   const render::Scene& scene = editor.scene;
   FUZZ_CHECK(scene.OriginX <= scene.ViewLeft && (scene.ViewLeft - scene.OriginX) % 20 == 0);
   FUZZ_CHECK(scene.OriginY <= scene.ViewTop && (scene.ViewTop - scene.OriginY) % 20 == 0);
-  FUZZ_CHECK(scene.ViewRight >= app::Editor::DesignViewRight && scene.ViewBottom >= app::Editor::DesignViewBottom);
+  FUZZ_CHECK(scene.ViewRight >= editor::Editor::DesignViewRight && scene.ViewBottom >= editor::Editor::DesignViewBottom);
 }
 
 }  // namespace

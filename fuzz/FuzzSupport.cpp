@@ -100,7 +100,7 @@ render::Surface PatternPicture(int width, int height) {
   return picture;
 }
 
-void StartEditor(app::Editor& editor) {
+void StartEditor(editor::Editor& editor) {
   const fs::path& dir = ScratchFolder();
   WriteFile(dir / "orv.dat",
             "Tirmagor\r\n\r\n2\r\n\r\nAAAAAAAAAABBBB\r\nBBBBBAAAAA\r\n"

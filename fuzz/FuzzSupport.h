@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Editor.h"
+#include "editor/Editor.h"
 #include "render/Surface.h"
 #include "world/FileError.h"
 #include "world/TMap.h"
@@ -55,6 +55,6 @@ render::Surface PatternPicture(int width, int height);
 
 // Starts the editor as the window does, on two lands with a few mines and patterned pictures
 // made in the scratch folder; the window has its usual size.
-void StartEditor(app::Editor& editor);
+void StartEditor(editor::Editor& editor);
 
 }  // namespace fuzz

@@ -3,14 +3,14 @@
 // their limits, leaves the players past the file's last block alone and writes back the same.
 
 #include "FuzzSupport.h"
-#include "app/HeadlessUi.h"
+#include "editor/HeadlessUi.h"
 #include "render/Markers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const world::TMap previousWorld = fuzz::BusyWorld();
-  static app::HeadlessUi ui;
+  static editor::HeadlessUi ui;
   static const render::Scene startedScene = [] {
-    app::Editor editor(ui);
+    editor::Editor editor(ui);
     fuzz::StartEditor(editor);
     return editor.scene;
   }();

@@ -4,9 +4,9 @@
 #include <numeric>
 
 #include "publish/SiteAssets.h"
-#include "publish/SiteData.h"
+#include "export/SiteData.h"
 #include "publish/SiteFolder.h"
-#include "tool/EpochRenderer.h"
+#include "export/EpochRenderer.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
 
@@ -44,14 +44,14 @@ void WriteSiteFile(const fs::path& path, const std::string& bytes) {
 }
 
 struct SortedTurns {
-  Years years;
+  exporting::Years years;
   std::vector<fs::path> files;  // of years[i]
 };
 
 // Reads every turn and puts them in order of year; a year given twice would leave the site two
 // pictures for one place on its slider.
 SortedTurns ReadTurns(const std::vector<fs::path>& files) {
-  Years read;
+  exporting::Years read;
   for (const fs::path& file : files) {
     try {
       read.push_back(chronicle::ReadTurn(file));
@@ -98,9 +98,9 @@ void PublishSite(const SiteRequest& request) {
   const fs::path& staging = folder.Staging();
   // Start-up reads the land file, the map picture and the palette the pictures are drawn with,
   // which the data shares, then renders its share of the years.
-  tool::EpochRenderer first(request.worldDir, request.palette);
-  const app::Editor& editor = first.editor();
-  const SiteWorld world{request.title.value_or(DefaultTitle(request.worldDir)), &editor.World, &editor.scene.Palette,
+  exporting::EpochRenderer first(request.worldDir, request.palette);
+  const editor::Editor& editor = first.editor();
+  const exporting::SiteWorld world{request.title.value_or(DefaultTitle(request.worldDir)), &editor.World, &editor.scene.Palette,
                         editor.scene.ComposedMap.Width(), editor.scene.ComposedMap.Height(), editor.scene.CellSize};
 
   for (const char* sub : {"maps", "data"}) {
@@ -108,15 +108,15 @@ void PublishSite(const SiteRequest& request) {
     if (!fs::create_directory(staging / sub, ec)) throw world::FileError::CannotCreate(staging / sub);
   }
   WritePage(staging, world.title);
-  WriteSiteFile(staging / "data" / "epoch.js", EpochScript(world, turns.years));
+  WriteSiteFile(staging / "data" / "epoch.js", exporting::EpochScript(world, turns.years));
   std::vector<fs::path> pictures;
   for (size_t i = 0; i < turns.years.size(); ++i) {
     const int32_t year = turns.years[i].world->Year;
-    WriteSiteFile(staging / DataFileName(year), YearScript(turns.years, i));
-    pictures.push_back(staging / MapFileName(year));
+    WriteSiteFile(staging / exporting::DataFileName(year), exporting::YearScript(turns.years, i));
+    pictures.push_back(staging / exporting::MapFileName(year));
   }
 
-  const auto errors = tool::RenderEpoch(first, request.worldDir, request.palette, turns.files, pictures);
+  const auto errors = exporting::RenderEpoch(first, request.worldDir, request.palette, turns.files, pictures);
   for (size_t i = 0; i < errors.size(); ++i)
     if (errors[i]) throw world::FileError(turns.files[i].string() + ": " + *errors[i]);
   folder.Commit();

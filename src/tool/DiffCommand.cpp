@@ -1,9 +1,9 @@
 #include <iostream>
 
 #include "chronicle/Diff.h"
-#include "tool/ChronicleJson.h"
+#include "export/ChronicleJson.h"
 #include "tool/Commands.h"
-#include "tool/Json.h"
+#include "tool/Output.h"
 #include "tool/Options.h"
 #include "world/Cp1251.h"
 
@@ -41,34 +41,34 @@ void PrintText(const chronicle::TurnChanges& changes) {
 }
 
 std::string PlacedJson(const std::vector<chronicle::Placed>& units) {
-  JsonArray list;
-  for (const chronicle::Placed& u : units) list.Add(JsonObject().Add("kind", u.kind).Add("x", u.x).Add("y", u.y).str());
+  exporting::JsonArray list;
+  for (const chronicle::Placed& u : units) list.Add(exporting::JsonObject().Add("kind", u.kind).Add("x", u.x).Add("y", u.y).str());
   return list.str();
 }
 
 void PrintJson(const chronicle::TurnChanges& changes) {
-  JsonArray players;
+  exporting::JsonArray players;
   for (const chronicle::PlayerChanges& player : changes.players) {
-    JsonObject json;
-    json.Add("player", player.player).Add("name", JsonCp1251String(player.name));
-    if (player.renamedFrom) json.Add("renamedFrom", JsonCp1251String(*player.renamedFrom));
-    JsonArray moved;
+    exporting::JsonObject json;
+    json.Add("player", player.player).Add("name", exporting::JsonCp1251String(player.name));
+    if (player.renamedFrom) json.Add("renamedFrom", exporting::JsonCp1251String(*player.renamedFrom));
+    exporting::JsonArray moved;
     for (const chronicle::Moved& m : player.moved)
-      moved.Add(JsonObject()
+      moved.Add(exporting::JsonObject()
                     .Add("kind", m.kind)
-                    .Add("from", JsonArray().Add(m.fromX).Add(m.fromY).str())
-                    .Add("to", JsonArray().Add(m.toX).Add(m.toY).str())
+                    .Add("from", exporting::JsonArray().Add(m.fromX).Add(m.fromY).str())
+                    .Add("to", exporting::JsonArray().Add(m.toX).Add(m.toY).str())
                     .str());
     json.Add("added", PlacedJson(player.added))
         .Add("removed", PlacedJson(player.removed))
         .Add("moved", moved.str())
-        .Add("before", GroupsJson(player.before))
-        .Add("after", GroupsJson(player.after));
+        .Add("before", exporting::GroupsJson(player.before))
+        .Add("after", exporting::GroupsJson(player.after));
     players.Add(json.str());
   }
-  std::cout << JsonObject()
-                   .Add("old", JsonObject().Add("year", changes.oldYear).str())
-                   .Add("new", JsonObject().Add("year", changes.newYear).str())
+  std::cout << exporting::JsonObject()
+                   .Add("old", exporting::JsonObject().Add("year", changes.oldYear).str())
+                   .Add("new", exporting::JsonObject().Add("year", changes.newYear).str())
                    .Add("players", players.str())
                    .str()
             << "\n";

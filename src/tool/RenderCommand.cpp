@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "tool/Commands.h"
-#include "tool/EpochRenderer.h"
+#include "export/EpochRenderer.h"
 #include "tool/Options.h"
 #include "world/FileError.h"
 
@@ -63,7 +63,7 @@ int RenderCommand(const Arguments& args) {
   const std::vector<fs::path> pictures = PictureNames(*request);
   std::vector<std::optional<std::string>> errors;
   try {
-    errors = RenderEpoch(request->startupDir, request->palette, request->turns, pictures);
+    errors = exporting::RenderEpoch(request->startupDir, request->palette, request->turns, pictures);
   } catch (const world::FileError& e) {
     std::cerr << e.what() << "\n";
     return ExitFailed;

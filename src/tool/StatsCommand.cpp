@@ -8,10 +8,10 @@
 #include <sstream>
 
 #include "chronicle/Stats.h"
-#include "tool/Chart.h"
-#include "tool/ChronicleJson.h"
+#include "chart/Chart.h"
+#include "export/ChronicleJson.h"
 #include "tool/Commands.h"
-#include "tool/Json.h"
+#include "export/Json.h"
 #include "tool/Options.h"
 #include "world/Cp1251.h"
 #include "world/FileError.h"
@@ -64,13 +64,13 @@ std::string Csv(const std::vector<chronicle::YearStats>& years) {
 }
 
 std::string Json(const std::vector<chronicle::YearStats>& years) {
-  JsonArray yearList;
+  exporting::JsonArray yearList;
   for (const chronicle::YearStats& year : years) {
-    JsonArray players;
-    for (const chronicle::PlayerStats& player : year.players) players.Add(PlayerStatsJson(player));
-    yearList.Add(JsonObject().Add("year", year.year).Add("players", players.str()).str());
+    exporting::JsonArray players;
+    for (const chronicle::PlayerStats& player : year.players) players.Add(exporting::PlayerStatsJson(player));
+    yearList.Add(exporting::JsonObject().Add("year", year.year).Add("players", players.str()).str());
   }
-  return JsonObject().Add("years", yearList.str()).str() + "\n";
+  return exporting::JsonObject().Add("years", yearList.str()).str() + "\n";
 }
 
 }  // namespace
@@ -104,7 +104,7 @@ int StatsCommand(const Arguments& args) {
       char name[] = "tirmagor-tool";
       char* argv[] = {name, nullptr};
       QApplication application(argc, argv);
-      SaveUnitsChart(years, palette, *request->chart);
+      chart::SaveUnitsChart(years, palette, *request->chart);
     }
     if (!request->csv && !request->json && !request->chart) std::cout << Csv(years);
   } catch (const world::FileError& error) {

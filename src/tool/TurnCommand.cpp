@@ -1,20 +1,20 @@
 #include <memory>
 
 #include "tool/Commands.h"
-#include "tool/Json.h"
+#include "tool/Output.h"
 #include "world/TurnFile.h"
 
 namespace tool {
 namespace {
 
 std::string PlayerJson(const world::TPlayer& player) {
-  JsonArray units;
+  exporting::JsonArray units;
   for (int u = 1; u <= player.count; ++u) {
     const world::TUnit& unit = player.units[u];
-    units.Add(JsonArray().Add(unit.x).Add(unit.y).Add(unit.kind).str());
+    units.Add(exporting::JsonArray().Add(unit.x).Add(unit.y).Add(unit.kind).str());
   }
-  return JsonObject()
-      .Add("name", JsonCp1251String(player.name))
+  return exporting::JsonObject()
+      .Add("name", exporting::JsonCp1251String(player.name))
       .Add("num1", player.num1)
       .Add("num2", player.num2)
       .Add("units", units.str())
@@ -27,9 +27,9 @@ int TurnCommand(const Arguments& args) {
   auto World = std::make_unique<world::TMap>();
   uint8_t PlayerCount = 0;
   const std::optional<std::string> error = ErrorOfRead([&] { world::ReadTurnFile(*World, PlayerCount, args[0]); });
-  JsonArray players;
+  exporting::JsonArray players;
   for (int p = 1; p <= PlayerCount; ++p) players.Add(PlayerJson(World->players[p]));
-  JsonObject json;
+  exporting::JsonObject json;
   json.Add("year", World->Year).Add("playerCount", PlayerCount).Add("players", players.str());
   return PrintResult(json, error);
 }

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "DemoWorld.h"
-#include "app/Editor.h"
-#include "app/HeadlessUi.h"
+#include "editor/Editor.h"
+#include "editor/HeadlessUi.h"
 #include "world/TurnFile.h"
 
 namespace {
@@ -50,8 +50,8 @@ TEST(DesignPainting, DemoYearAtTheDesignSizePaintsAndSavesAsBefore) {
   const fs::path scratch = ::mkdtemp(pattern.data());
   demo::WriteDemoWorld(scratch / "world");
 
-  app::HeadlessUi ui;
-  app::Editor editor(ui);
+  editor::HeadlessUi ui;
+  editor::Editor editor(ui);
   editor.StartupDir = scratch / "world";
   editor.FormCreate();
   editor.ResizeWindowSurface(1130, 806);  // the client area at the window's design size
@@ -67,8 +67,8 @@ TEST(DesignPainting, DemoYearAtTheDesignSizePaintsAndSavesAsBefore) {
   editor.FormMouseMove(400, 300);
   const world::TUnit first = editor.World.players[1].units[1];
   const int X = editor.scene.OriginX + first.x * 20 + 30, Y = editor.scene.OriginY + (first.y - 1) * 20 + 28;
-  editor.MouseDOwn(app::MouseButton::Left, X, Y);
-  editor.Image1MouseUp(app::MouseButton::Left, X + 40, Y + 20);
+  editor.MouseDOwn(editor::MouseButton::Left, X, Y);
+  editor.Image1MouseUp(editor::MouseButton::Left, X + 40, Y + 20);
   const uint64_t edited = Fingerprint(editor.scene.Window);
   world::WriteTurnFile(editor.World, editor.PlayerCount, scratch / "saved.tvk");
   editor.scene.ComposedMap.SaveBmp(scratch / "saved.bmp");

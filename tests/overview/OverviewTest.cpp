@@ -7,7 +7,7 @@
 #include "render/Geometry.h"
 #include "render/Markers.h"
 
-namespace app::testing {
+namespace editor::testing {
 namespace {
 
 using overview::Placement;
@@ -185,4 +185,4 @@ TEST_F(OverviewTest, ViewGrowsBeyondTheDesignSizeAndEverythingWorksInIt) {
 }
 
 }  // namespace
-}  // namespace app::testing
+}  // namespace editor::testing

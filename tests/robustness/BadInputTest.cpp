@@ -36,7 +36,7 @@ class BadInput : public RobustnessTest {
   // The pixels of the map picture in `bytes` row by row from the top, or nothing when it is
   // refused, which must be for the usual reason.
   std::vector<Color> LoadPicture(const std::string& bytes) {
-    const std::string error = Load(&app::Editor::N7Click, Write("picture.bmp", bytes));
+    const std::string error = Load(&editor::Editor::N7Click, Write("picture.bmp", bytes));
     EXPECT_TRUE(error.empty() || error == NotValid) << error;
     const render::Surface& map = editor.scene.ComposedMap;
     std::vector<Color> pixels;
@@ -60,25 +60,25 @@ class BadInput : public RobustnessTest {
 };
 
 TEST_F(BadInput, TurnFiles) {
-  EXPECT_EQ(Load(&app::Editor::N8Click, Write("empty.tvk", "")), "");
+  EXPECT_EQ(Load(&editor::Editor::N8Click, Write("empty.tvk", "")), "");
   EXPECT_EQ(editor.PlayerCount, 0);
   EXPECT_EQ(editor.World.Year, 0);
 
   // Cut inside Beta's header line: the second number reads as 0 and the block has no units.
   const std::string good = GoodTurnFile();
-  EXPECT_EQ(Load(&app::Editor::N8Click, Write("cut.tvk", good.substr(0, good.find("3 4") + 2))), "");
+  EXPECT_EQ(Load(&editor::Editor::N8Click, Write("cut.tvk", good.substr(0, good.find("3 4") + 2))), "");
   EXPECT_EQ(editor.World.players[2].num2, 0);
   EXPECT_EQ(editor.World.players[2].count, 0);
 
   // A name line of 200 MB keeps its first 16 bytes.
-  EXPECT_EQ(Load(&app::Editor::N8Click, WriteLong(TurnStart, "N", "\r\n1 2\r\nEND\r\n")), "");
+  EXPECT_EQ(Load(&editor::Editor::N8Click, WriteLong(TurnStart, "N", "\r\n1 2\r\nEND\r\n")), "");
   EXPECT_EQ(editor.World.players[1].name, std::string(16, 'N'));
   EXPECT_EQ(editor.World.players[1].num2, 2);
 
   // A unit line of 200 MB ends the read at the 128th unit; taking the whole line apart into
   // cells first took 2.5 GB besides the 200 MB of the file.
   const fs::path units = WriteLong(TurnStart + "A\r\n0 0\r\n\xE3 ", "1 1,", "\r\nEND\r\n");
-  EXPECT_EQ(Load(&app::Editor::N8Click, units), "Too many units for player 1 (line 6)");
+  EXPECT_EQ(Load(&editor::Editor::N8Click, units), "Too many units for player 1 (line 6)");
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   EXPECT_LT(usage.ru_maxrss / 1024, 1500);
@@ -86,14 +86,14 @@ TEST_F(BadInput, TurnFiles) {
 
 TEST_F(BadInput, PaletteFiles) {
   const world::TPalette before = editor.scene.Palette;
-  EXPECT_EQ(Load(&app::Editor::N1Click, Write("empty.pal", "")), "");
+  EXPECT_EQ(Load(&editor::Editor::N1Click, Write("empty.pal", "")), "");
   EXPECT_EQ(editor.scene.Palette, before);
 
   // 200 MB after the three numbers of a line are ignored; a number of 200 MB digits is none.
-  EXPECT_EQ(Load(&app::Editor::N1Click, WriteLong("1 2 3 ", "x", "\r\n4 5 6\r\n")), "");
+  EXPECT_EQ(Load(&editor::Editor::N1Click, WriteLong("1 2 3 ", "x", "\r\n4 5 6\r\n")), "");
   EXPECT_EQ(editor.scene.Palette[1], Rgb(1, 2, 3));
   EXPECT_EQ(editor.scene.Palette[2], Rgb(4, 5, 6));
-  EXPECT_EQ(Load(&app::Editor::N1Click, WriteLong("7 8 ", "9", "\r\n")), "Invalid numeric input");
+  EXPECT_EQ(Load(&editor::Editor::N1Click, WriteLong("7 8 ", "9", "\r\n")), "Invalid numeric input");
 }
 
 TEST_F(BadInput, ForeignCutAndOversizedFilesAreRefused) {
@@ -101,10 +101,10 @@ TEST_F(BadInput, ForeignCutAndOversizedFilesAreRefused) {
   // A picture of 3 GB, refused before it is read.
   fs::resize_file(Write("sparse.bmp", picture.substr(0, 54)), 3ull << 30);
   const std::tuple<Command, fs::path, std::string> cases[] = {
-      {&app::Editor::N8Click, Write("picture.tvk", picture), "Invalid numeric input"},
-      {&app::Editor::N7Click, Write("empty.bmp", ""), NotValid},
-      {&app::Editor::N7Click, Write("cut.bmp", picture.substr(0, picture.size() - 1)), NotValid},
-      {&app::Editor::N7Click, dir() / "sparse.bmp", NotValid},
+      {&editor::Editor::N8Click, Write("picture.tvk", picture), "Invalid numeric input"},
+      {&editor::Editor::N7Click, Write("empty.bmp", ""), NotValid},
+      {&editor::Editor::N7Click, Write("cut.bmp", picture.substr(0, picture.size() - 1)), NotValid},
+      {&editor::Editor::N7Click, dir() / "sparse.bmp", NotValid},
   };
   for (const auto& [command, file, error] : cases) EXPECT_EQ(Load(command, file), error) << file;
 }
@@ -119,20 +119,20 @@ TEST_F(BadInput, LandFiles) {
       {"", 0}, {ReadBytes(dir() / "map.bmp"), 0}, {"", 200 * Megabyte}};
   for (const auto& [prefix, size] : unnamed) {
     WriteLong(prefix, "A", "", size, "orv.dat");
-    EXPECT_EQ(Run(&app::Editor::FormCreate), "") << size;
+    EXPECT_EQ(Run(&editor::Editor::FormCreate), "") << size;
     EXPECT_EQ(editor.LandCount, 255);
     EXPECT_TRUE(editor.World == goodWorld);
   }
 
   // Cut inside the name of land B: the name is what there is, the missing income reads as 0.
-  const std::string& good = app::testing::kLandFile;
+  const std::string& good = editor::testing::kLandFile;
   Write("orv.dat", good.substr(0, good.find("\xDE\xE6") + 2));
-  EXPECT_EQ(Run(&app::Editor::FormCreate), "");
+  EXPECT_EQ(Run(&editor::Editor::FormCreate), "");
   EXPECT_EQ(editor.World.lands['B'], (world::zemla{"\xDE\xE6", 0}));
 
   // A grid row of 200 MB sets its row's 110 cells and no more.
   WriteLong("\r\n\r\n1\r\n\r\n", "C", "\r\n", 200 * Megabyte, "orv.dat");
-  EXPECT_EQ(Run(&app::Editor::FormCreate), "");
+  EXPECT_EQ(Run(&editor::Editor::FormCreate), "");
   EXPECT_EQ(editor.World.cells[110][1].land, 'C');
   EXPECT_EQ(editor.World.cells[1][2].land, goodWorld.cells[1][2].land);
 
@@ -140,7 +140,7 @@ TEST_F(BadInput, LandFiles) {
   // a blank at every cell made a line of a few megabytes take hours.
   ::alarm(60);
   WriteLong("\r\n\r\n0\r\n\r\nM ", "5,", "\r\n\r\n\r\n\r\n\r\n", 4 * Megabyte, "orv.dat");
-  EXPECT_EQ(Run(&app::Editor::FormCreate), "");
+  EXPECT_EQ(Run(&editor::Editor::FormCreate), "");
   ::alarm(0);
 }
 

@@ -88,8 +88,8 @@ class FileSystemFailure : public RobustnessTest {
   // picture save", where the picture's one refusal, "Cannot create file" with its path, reads
   // "refused".
   std::string SaveBoth(const fs::path& folder) {
-    const std::string turn = Run(&app::Editor::N10Click, folder / "Год5.tvk");
-    const std::string picture = Run(&app::Editor::N9Click, folder / "Год5.bmp");
+    const std::string turn = Run(&editor::Editor::N10Click, folder / "Год5.tvk");
+    const std::string picture = Run(&editor::Editor::N9Click, folder / "Год5.bmp");
     const std::string refused = "Cannot create file " + (folder / "Год5.bmp").string();
     return turn + "|" + (picture == refused ? "refused" : picture);
   }
@@ -115,12 +115,12 @@ TEST_F(FileSystemFailure, LoadingWhatIsMissingOrNoFile) {
   };
   ::alarm(60);  // a blocked open fails the test instead of hanging it
   for (const auto& [file, turnError] : cases) {
-    EXPECT_EQ(Load(&app::Editor::N8Click, file), turnError);
-    EXPECT_EQ(Load(&app::Editor::N7Click, file), "Cannot open file " + file.string());
+    EXPECT_EQ(Load(&editor::Editor::N8Click, file), turnError);
+    EXPECT_EQ(Load(&editor::Editor::N7Click, file), "Cannot open file " + file.string());
   }
   ::alarm(0);
   // The palette command passes over a missing file in silence.
-  EXPECT_EQ(Load(&app::Editor::N1Click, dir() / "missing"), "");
+  EXPECT_EQ(Load(&editor::Editor::N1Click, dir() / "missing"), "");
 }
 
 // Permission bits do not stop root, so the savers refuse what has no write bit at all.
@@ -151,7 +151,7 @@ TEST_F(FileSystemFailure, FailuresInAChildChangeNothing) {
     ::chmod(folder.c_str(), ::geteuid() == 0 ? 0755 : 0575);
     BecomeOrdinaryUser();
     std::string loads;
-    for (Command command : {&app::Editor::N8Click, &app::Editor::N7Click, &app::Editor::N1Click})
+    for (Command command : {&editor::Editor::N8Click, &editor::Editor::N7Click, &editor::Editor::N1Click})
       loads += Load(command, unreadable) + "|";
     return loads;
   };

@@ -15,9 +15,9 @@
 namespace robustness {
 
 namespace fs = std::filesystem;
-using app::testing::ReadBytes;
-using app::testing::WriteBytes;
-using Command = void (app::Editor::*)();
+using editor::testing::ReadBytes;
+using editor::testing::WriteBytes;
+using Command = void (editor::Editor::*)();
 
 // Every entry under a folder: files with their bytes, anything else as such.
 inline std::map<std::string, std::string> ContentsOf(const fs::path& folder) {
@@ -38,7 +38,7 @@ inline std::string GoodTurnFile(int year = 5, const std::string& dragons = "3 1,
 
 // The editor started in a scratch folder with the good turn loaded; whatever a test did to it,
 // it must afterwards still load, edit and save a turn.
-class RobustnessTest : public app::testing::EditorTest {
+class RobustnessTest : public editor::testing::EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
@@ -52,7 +52,7 @@ class RobustnessTest : public app::testing::EditorTest {
     Press(3, 1);  // Alpha's first dragon
     Release(6, 3);
     ui.yearField = 9;
-    EXPECT_EQ(Run(&app::Editor::N10Click, dir() / "still-works.tvk"), "");
+    EXPECT_EQ(Run(&editor::Editor::N10Click, dir() / "still-works.tvk"), "");
     EXPECT_EQ(ReadBytes(dir() / "still-works.tvk"), GoodTurnFile(9, "6 3,4 1,"));
     EditorTest::TearDown();
   }
@@ -81,7 +81,7 @@ class RobustnessTest : public app::testing::EditorTest {
     WriteBytes(dir() / name, bytes);
     return dir() / name;
   }
-  std::string LoadGoodTurn() { return Load(&app::Editor::N8Click, Write("good.tvk", GoodTurnFile())); }
+  std::string LoadGoodTurn() { return Load(&editor::Editor::N8Click, Write("good.tvk", GoodTurnFile())); }
 };
 
 }  // namespace robustness

@@ -1,0 +1,137 @@
+#pragma once
+// The editor's whole state and every event handler of the main window, free of any toolkit.
+// A handler that fails throws world::FileError, which ends it at the failing step; whoever
+// delivers the event (the Qt window, a test) catches it and shows its text in the error box.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "editor/CommandLine.h"
+#include "editor/EditHistory.h"
+#include "editor/Ui.h"
+#include "render/Geometry.h"
+#include "render/Scene.h"
+#include "world/TMap.h"
+
+namespace editor {
+
+class Editor {
+ public:
+  explicit Editor(Ui& ui) : ui_(ui) {}
+
+  // State, under the names the design gives it.
+  world::TMap World;
+  uint8_t PlayerCount = 0;
+  uint8_t LandCount = 0;
+  render::Scene scene;  // pictures, palette, geometry, window surface
+  render::EditingState edit;
+  std::string EpochDir;  // folder of the epoch, with its trailing separator; empty = working dir
+  // Where start-up finds its files; empty = the working directory, by bare name.
+  std::filesystem::path StartupDir;
+  EditHistory History;  // the mouse's edits, for Undo and Redo
+  // The players of the turn read last (0 before any): those beyond it have no name to show.
+  uint8_t TurnPlayerCount = 0;
+
+  // The start-up sequence; a failing step ends it and shows its error.
+  void FormCreate();
+  // After start-up in a world given on the command line: its folder becomes the epoch, and its
+  // turn, if one was given, is loaded as "Загрузить ход" loads it, with its year in the field.
+  void OpenWorld(const WorldLocation& world);
+
+  // Painting.
+  void FormPaint();
+  void RepaintWindow();  // window colour everywhere, then FormPaint
+  // The main window was resized: its client area, which the window surface covers, and its
+  // outer size, frame included. The view's right and bottom edges move out by as much as the
+  // outer size exceeds the design size and stay where the design puts them otherwise; a view
+  // scrolled further than its new size allows comes back; the window is repainted.
+  void ResizeWindow(int clientWidth, int clientHeight, int outerWidth, int outerHeight);
+  // The same for a window of the design's outer size.
+  void ResizeWindowSurface(int width, int height) { ResizeWindow(width, height, DesignOuterWidth, DesignOuterHeight); }
+
+  // Menu commands.
+  void N7Click();   // load a map picture
+  void N8Click();   // load a turn
+  void N2Click();   // open an epoch
+  void N1Click();   // load a palette
+  void N9Click();   // save the composed map as a picture
+  // The whole composed map as N9Click writes it: PNG for a name ending in ".png", BMP otherwise.
+  void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
+  void N10Click();  // save the turn
+  void N11Click();  // end the program
+  void N12Click();  // toggle the reference window
+  void FormDblClick();
+
+  // Controls.
+  void SpinEdit1Change();
+  void FormKeyUp();
+  void UpDown1Click();
+
+  // Mouse, in window pixels.
+  void FormMouseMove(int X, int Y);
+  void MouseDOwn(MouseButton button, int X, int Y);
+  void Image1MouseUp(MouseButton button, int X, int Y);
+  // Undo and redo of the mouse's edits. Undo first puts a unit in hand back where it was.
+  void Undo();
+  void Redo();
+  // Lets go of what is in hand: a lifted unit goes back where it was. False when nothing was.
+  bool Escape();
+  bool CanUndo() const { return History.UndoKind().has_value(); }
+  bool CanRedo() const { return History.RedoKind().has_value(); }
+  // The menu texts: "Отменить перемещение", "Вернуть удаление", plain "Отменить" when disabled.
+  std::string UndoText() const;
+  std::string RedoText() const;
+
+  // Tooltip texts for a window pixel: the units on a map cell in the order a press takes them,
+  // a kind of the kind strip, a player of the colour strip. Empty where there is nothing to say.
+  std::string ToolTipAt(int X, int Y) const;
+
+  // Wheel scrolling in whole cells; positive steps move the view right / down over the map.
+  void ScrollByCells(int columns, int rows);
+  // Scrolls by whole cells, as far as the wheel could, so that the middle of the part of the
+  // view the window shows comes as near to map pixel (px, py) as that allows.
+  void CentreViewOn(int px, int py);
+
+  // The path of a year's turn file in the current epoch.
+  std::filesystem::path YearFilePath(int32_t year) const;
+
+  // Geometry of the main window's controls that the drawing depends on.
+  static constexpr int UpDownLeft = 264;
+  static constexpr int UpDownWidth = 17;
+  // The main window's outer size in its description, and the view's edges at that size: the
+  // left edge of the vertical and the top edge of the horizontal hidden scroll bar.
+  static constexpr int DesignOuterWidth = 1146;
+  static constexpr int DesignOuterHeight = 857;
+  static constexpr int DesignViewRight = 1152;
+  static constexpr int DesignViewBottom = 816;
+
+ private:
+  void DrawCurrentUnit(uint8_t x, uint8_t y);
+  void ReadTurn(const std::filesystem::path& path);
+  bool InMapZone(int X, int Y) const;
+  // Whole cells scrolled from the map's corner, and the most the view allows, in each direction.
+  struct ScrollState {
+    int column, row, maxColumn, maxRow;
+  };
+  ScrollState Scrolled() const;
+  // Sets the whole cells scrolled, kept within what the view allows; true when the origin moved.
+  bool ScrollToCells(int column, int row);
+  void PickUp(int X, int Y);
+  void Place(int X, int Y);
+  void DropOrDelete(MouseButton button, int X, int Y);
+  // Opens or continues a step of the history and keeps what the edit is about to change.
+  void BeginEdit(EditKind kind, const render::EditingState& before, uint8_t player,
+                 std::optional<render::Cell> cell);
+  // An edit is complete once nothing is in hand.
+  void CommitEditWhenIdle();
+  std::string CellToolTip(render::Cell cell) const;
+  std::string PlayerToolTip(int player) const;
+  // Entry CurrentUnit of CurrentPlayer when it is one of the player's units 1..count.
+  world::TUnit* CurrentUnitEntry();
+
+  Ui& ui_;
+};
+
+}  // namespace editor

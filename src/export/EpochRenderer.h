@@ -1,0 +1,49 @@
+#pragma once
+// Pictures of turns without a window: the editor started headless, a turn loaded with
+// "Загрузить ход" and the map written with "Сохранить как картинку".
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/Editor.h"
+#include "editor/HeadlessUi.h"
+
+namespace exporting {
+
+class EpochRenderer {
+ public:
+  // Runs the editor's start-up with the files of `startupDir`, then loads `palette` if given.
+  // Throws world::FileError when start-up or the palette fails.
+  EpochRenderer(const std::filesystem::path& startupDir, const std::optional<std::filesystem::path>& palette);
+
+  // Loads `turn` and writes the whole composed map to `picture` as "Сохранить как картинку"
+  // does: a BMP, or a PNG when the name ends in ".png". Throws world::FileError.
+  void Render(const std::filesystem::path& turn, const std::filesystem::path& picture,
+              world::Sync sync = world::Sync::Now);
+
+  const editor::Editor& editor() const { return editor_; }
+
+ private:
+  void RunDialogCommand(void (editor::Editor::*command)(), const std::filesystem::path& answer);
+
+  editor::HeadlessUi ui_;
+  editor::Editor editor_{ui_};
+};
+
+// Renders every turn into its picture as Render does, on every core of the machine with a renderer
+// each, and makes the pictures durable with one sync of their folders at the end (a single picture
+// is synced as it is written). Gives, turn by turn, the error that kept its picture from being
+// made, if any. Throws world::FileError when start-up fails or the final sync does.
+std::vector<std::optional<std::string>> RenderEpoch(const std::filesystem::path& startupDir,
+                                                    const std::optional<std::filesystem::path>& palette,
+                                                    const std::vector<std::filesystem::path>& turns,
+                                                    const std::vector<std::filesystem::path>& pictures);
+// The same with a renderer already started from those files, which takes its share of the turns.
+std::vector<std::optional<std::string>> RenderEpoch(EpochRenderer& first, const std::filesystem::path& startupDir,
+                                                    const std::optional<std::filesystem::path>& palette,
+                                                    const std::vector<std::filesystem::path>& turns,
+                                                    const std::vector<std::filesystem::path>& pictures);
+
+}  // namespace exporting

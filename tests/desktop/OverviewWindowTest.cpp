@@ -1,0 +1,100 @@
+// The main window grown large and the overview window, on the offscreen platform.
+
+#include <QWheelEvent>
+
+#include "WindowFixture.h"
+#include "desktop/OverviewWindow.h"
+#include "render/Geometry.h"
+
+namespace editor::testing {
+namespace {
+
+class OverviewWindowTest : public WindowTest {
+ protected:
+  void OpenOnLargeMap() {
+    PatternMap(2260, 1560).SaveBmp("map.bmp");
+    WriteBytes("Год1.tvk", "legend\r\n1\r\nPlayer\r\nA\r\n0 0\r\n\xE4 100 60,\r\nEND\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilActive(form1.get()));
+    spinEdit1()->setFocus();
+  }
+  desktop::OverviewWindow* Overview() { return form1->findChild<desktop::OverviewWindow*>("Overview"); }
+  // Ctrl+M as the desktop sends it, into the year field.
+  void ToggleOverview() {
+    QTest::sendKeyEvent(QTest::Click, spinEdit1(), Qt::Key_M, QString(QChar('\r')), Qt::ControlModifier);
+  }
+  QPoint CellMiddle(int x, int y) {
+    return {editor().scene.OriginX + 20 * x + 30, editor().scene.OriginY + 20 * (y - 1) + 28};
+  }
+  render::Area ExpectedFrame() { return overview::ViewFrame(editor().scene, Overview()->Shown().Placed()); }
+  static std::tuple<int, int, int, int> Corners(render::Area a) { return {a.x1, a.y1, a.x2, a.y2}; }
+  void ResizeMainWindow(QSize size) {
+    form1->resize(size);
+    QApplication::processEvents();
+  }
+};
+
+TEST_F(OverviewWindowTest, LargeWindowShowsTheMapAcrossItsClientAreaAndEditsThere) {
+  OpenOnLargeMap();
+  ResizeMainWindow({2560, 1440});
+  const render::Scene& scene = editor().scene;
+  ASSERT_EQ(scene.Window.Width(), surface()->width());
+  const QSize outer = form1->frameGeometry().size();
+  EXPECT_EQ(std::pair(scene.ViewRight, scene.ViewBottom), std::pair(1152 + outer.width() - 1146, 816 + outer.height() - 857));
+  const QImage shown = surface()->grab().toImage();
+  const QPoint far(2200, scene.ViewBottom - 5);
+  ASSERT_LT(far.y(), surface()->height());
+  const QColor color = shown.pixelColor(far);
+  EXPECT_EQ(render::Color(color.red() | color.green() << 8 | color.blue() << 16),
+            scene.ComposedMap.PixelAt(far.x() - 2, far.y() - 30));
+
+  spinEdit1()->setText("1");
+  ASSERT_EQ(editor().World.players[1].units[1], (world::TUnit{100, 60, 8}));
+  QTest::mousePress(window(), Qt::LeftButton, {}, InWindow(CellMiddle(100, 60)));
+  QTest::mouseRelease(window(), Qt::LeftButton, {}, InWindow(CellMiddle(104, 62)));
+  EXPECT_EQ(editor().World.players[1].units[1], (world::TUnit{104, 62, 8}));
+}
+
+TEST_F(OverviewWindowTest, OverviewFollowsTheViewTheTurnAndMovesTheViewWhereClicked) {
+  OpenOnLargeMap();
+  ToggleOverview();
+  ASSERT_TRUE(Overview()->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), spinEdit1()) << "the year field keeps the keyboard";
+  EXPECT_EQ(spinEdit1()->text(), "0");
+  EXPECT_EQ(Corners(Overview()->Frame()), Corners(ExpectedFrame()));
+
+  QWheelEvent wheel(QPointF(400, 400), surface()->mapToGlobal(QPointF(400, 400)), QPoint(), QPoint(0, -240),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(surface(), &wheel);
+  ASSERT_EQ(editor().scene.OriginY, 30 - 6 * 20);
+  EXPECT_EQ(Corners(Overview()->Frame()), Corners(ExpectedFrame())) << "after a scroll";
+  const render::Area small = Overview()->Frame();
+  ResizeMainWindow({1546, 1057});
+  EXPECT_EQ(Corners(Overview()->Frame()), Corners(ExpectedFrame())) << "after a resize";
+  EXPECT_GT(Overview()->Frame().x2 - Overview()->Frame().x1, small.x2 - small.x1);
+
+  // A click puts the view's middle within half a cell of the map pixel clicked.
+  const overview::Placement placed = Overview()->Shown().Placed();
+  const QPoint click(placed.left + placed.width / 2, placed.top + placed.height / 2);
+  QTest::mouseClick(Overview(), Qt::LeftButton, {}, click);
+  const overview::MapPixel target = overview::MapPixelAt(editor().scene, placed, click.x(), click.y());
+  const render::Area view = render::VisibleView(editor().scene);
+  EXPECT_LE(std::abs((view.x1 + view.x2) / 2 - editor().scene.OriginX - target.px), 10);
+  EXPECT_LE(std::abs((view.y1 + view.y2) / 2 - editor().scene.OriginY - target.py), 10);
+  EXPECT_EQ(Corners(Overview()->Frame()), Corners(ExpectedFrame()));
+
+  // A turn typed into the year field shows in the overview at once.
+  spinEdit1()->setText("1");
+  EXPECT_TRUE(Overview()->Shown().Picture() == overview::Scaled(editor().scene.ComposedMap, placed.width, placed.height));
+
+  // Closing only hides it; the key shows it again.
+  Overview()->close();
+  ASSERT_NE(Overview(), nullptr);
+  EXPECT_FALSE(Overview()->isVisible());
+  ToggleOverview();
+  EXPECT_TRUE(Overview()->isVisible());
+  EXPECT_EQ(spinEdit1()->text(), "1") << "the key stepped no year and typed nothing";
+}
+
+}  // namespace
+}  // namespace editor::testing
