@@ -8,6 +8,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -20,7 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Command = void (editor::Editor::*)();
 
 constexpr int EpochYears = 8;  // year files Год0.tvk .. Год7.tvk
 
@@ -116,16 +116,13 @@ struct Session {
     ui.editor = &started;
     fuzz::StartEditor(started);
     fuzz::WriteFile(YearFile(0), "");
-    ui.dialogAnswers = {YearFile(0)};
-    started.N2Click();
+    started.OpenEpochOf(YearFile(0));
     FUZZ_CHECK(started.EpochDir == fuzz::ScratchFolder().string() + "/");
   }
 
-  // A menu command with the dialog confirmed on `file`.
-  void Run(Command command, const fs::path& file) {
-    ui.dialogAnswers = {file};
-    ui.Run([&] { (*editor.*command)(); });
-    ui.dialogRequests.clear();
+  // An operation of a menu command, its error shown as the window shows it.
+  void Run(const std::function<void(editor::Editor&)>& operation) {
+    ui.Run([&] { operation(*editor); });
   }
 };
 
@@ -187,7 +184,7 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
     }
     case 6:
       fuzz::WriteFile(dir / "chosen.tvk", GenerateTurnText(in));
-      s.Run(&editor::Editor::N8Click, dir / "chosen.tvk");
+      s.Run([&](editor::Editor& e) { e.OpenTurn(dir / "chosen.tvk"); });
       break;
     case 7:
       s.ui.upDownPosition = in.ConsumeIntegralInRange(0, 30);
@@ -195,7 +192,8 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
       break;
     case 8:
       s.ui.yearField = in.ConsumeIntegralInRange(0, 1000);
-      s.Run(&editor::Editor::N10Click, dir / "saved.tvk");
+      editor.World.Year = s.ui.yearField;  // as "Сохранить ход" takes it
+      s.Run([&](editor::Editor& e) { e.SaveTurn(dir / "saved.tvk"); });
       FUZZ_CHECK(s.ui.errors.empty());
       fuzz::CheckTurnRoundTrip(editor.World, editor.PlayerCount);
       break;
@@ -207,7 +205,7 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
       } else {
         fuzz::WriteFile(file, in.ConsumeRandomLengthString(200));
       }
-      s.Run(&editor::Editor::N7Click, file);
+      s.Run([&](editor::Editor& e) { e.LoadMap(file); });
       break;
     }
     case 10: {  // scrolling, then painting

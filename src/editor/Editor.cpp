@@ -116,9 +116,13 @@ void Editor::ResizeWindow(int clientWidth, int clientHeight, int outerWidth, int
   RepaintWindow();
 }
 
-// Both callers paint the window right after a successful read.
+// Every caller paints the window right after a successful read.
 void Editor::ReadTurn(const fs::path& path) {
   render::ReadTurnFileAndDraw(scene, World, PlayerCount, edit, path, /*formPaintFollows=*/true);
+  TurnTaken();
+}
+
+void Editor::TurnTaken() {
   History.Reset();
   TurnPlayerCount = PlayerCount;
 }
@@ -133,37 +137,69 @@ fs::path Editor::YearFilePath(int32_t year) const {
 }
 
 void Editor::N7Click() {
-  if (auto path = ui_.ChooseFile({"Открыть файл с картой земель", "Карта|*.bmp", std::nullopt})) {
-    scene.ComposedMap.LoadBmp(*path);
-    History.Reset();
-    scene.OriginX = scene.ViewLeft;
-    scene.OriginY = scene.ViewTop;
-  }
+  if (auto path = ui_.ChooseFile({"Открыть файл с картой земель", "Карта|*.bmp", std::nullopt}))
+    LoadMap(*path);
+  else
+    RepaintWindow();
+}
+
+void Editor::LoadMap(const fs::path& path) {
+  scene.ComposedMap.LoadBmp(path);
+  History.Reset();
+  scene.OriginX = scene.ViewLeft;
+  scene.OriginY = scene.ViewTop;
   RepaintWindow();
 }
 
 void Editor::N8Click() {
-  if (auto path = ui_.ChooseFile({"Открыть файл с записью хода", "Файл хода|*.tvk", std::nullopt}))
-    ReadTurn(*path);
+  if (auto path = ui_.ChooseFile({"Открыть файл с записью хода", "Файл хода|*.tvk", std::nullopt})) {
+    OpenTurn(*path);
+  } else {
+    ui_.SetPlayersField(std::to_string(PlayerCount));
+    FormPaint();
+  }
+}
+
+void Editor::OpenTurn(const fs::path& path) {
+  ReadTurn(path);
+  ui_.SetPlayersField(std::to_string(PlayerCount));
+  FormPaint();
+}
+
+void Editor::OpenTurn(const world::TMap& turn, uint8_t playerCount) {
+  // As the reader does: players past the turn's last keep what they held.
+  World.Year = turn.Year;
+  PlayerCount = std::min<uint8_t>(playerCount, world::MaxPlayers);
+  std::copy_n(turn.players.begin() + 1, PlayerCount, World.players.begin() + 1);
+  render::DrawTurn(scene, World, PlayerCount, edit, /*formPaintFollows=*/true);
+  TurnTaken();
   ui_.SetPlayersField(std::to_string(PlayerCount));
   FormPaint();
 }
 
 void Editor::N2Click() {
-  if (auto path = ui_.ChooseFile({"Открыть эпоху...", "Файл пришествия |*.tvk", "Год0.tvk"})) {
-    if (FileExists(*path)) {
-      std::string folder = path->parent_path().string();
-      if (folder.empty() || folder.back() != '/') folder += '/';
-      EpochDir = folder;
-    }
+  if (auto path = ui_.ChooseFile({"Открыть эпоху...", "Файл пришествия |*.tvk", "Год0.tvk"}))
+    OpenEpochOf(*path);
+  else
+    FormPaint();
+}
+
+void Editor::OpenEpochOf(const fs::path& turnFile) {
+  if (FileExists(turnFile)) {
+    std::string folder = turnFile.parent_path().string();
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    EpochDir = folder;
   }
   FormPaint();
 }
 
 void Editor::N1Click() {
-  if (auto path = ui_.ChooseFile({"Загрузить файл с палитрой...", "Файл палитры|*.pal", "palitr.pal"})) {
-    if (FileExists(*path)) world::ReadPaletteFile(scene.Palette, *path);
-  }
+  if (auto path = ui_.ChooseFile({"Загрузить файл с палитрой...", "Файл палитры|*.pal", "palitr.pal"}))
+    LoadPalette(*path);
+}
+
+void Editor::LoadPalette(const fs::path& path) {
+  if (FileExists(path)) world::ReadPaletteFile(scene.Palette, path);
 }
 
 void Editor::N9Click() {
@@ -183,8 +219,10 @@ void Editor::SavePicture(const fs::path& path, world::Sync sync) const {
 void Editor::N10Click() {
   World.Year = ui_.YearFieldValue();
   if (auto path = ui_.ChooseFile({"Сохранить ход в файл данных", "Файл хода|*.tvk", YearName(World.Year, ".tvk")}))
-    world::WriteTurnFile(World, PlayerCount, *path);
+    SaveTurn(*path);
 }
+
+void Editor::SaveTurn(const fs::path& path) const { world::WriteTurnFile(World, PlayerCount, path); }
 
 void Editor::N11Click() { ui_.CloseMainWindow(); }
 
@@ -195,10 +233,7 @@ void Editor::FormDblClick() { ui_.ToggleReferenceWindow(); }
 void Editor::SpinEdit1Change() {
   World.Year = ui_.YearFieldValue();
   fs::path path = YearFilePath(World.Year);
-  if (!FileExists(path)) return;
-  ReadTurn(path);
-  ui_.SetPlayersField(std::to_string(PlayerCount));
-  FormPaint();
+  if (FileExists(path)) OpenTurn(path);
 }
 
 void Editor::FormKeyUp() {

@@ -51,18 +51,34 @@ class Editor {
   // The same for a window of the design's outer size.
   void ResizeWindowSurface(int width, int height) { ResizeWindow(width, height, DesignOuterWidth, DesignOuterHeight); }
 
-  // Menu commands.
+  // Menu commands: each asks the Ui for a file, then runs its operation below.
   void N7Click();   // load a map picture
   void N8Click();   // load a turn
   void N2Click();   // open an epoch
   void N1Click();   // load a palette
   void N9Click();   // save the composed map as a picture
-  // The whole composed map as N9Click writes it: PNG for a name ending in ".png", BMP otherwise.
-  void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   void N10Click();  // save the turn
   void N11Click();  // end the program
   void N12Click();  // toggle the reference window
   void FormDblClick();
+
+  // What the commands do once the file is chosen, for front ends that have the path already.
+  // Each throws world::FileError as its command does and then leaves the state as it was.
+  // A map picture in place of ComposedMap, shown from its top-left corner; the window is repainted.
+  void LoadMap(const std::filesystem::path& path);
+  // A turn file read and drawn, its player count shown, the window painted.
+  void OpenTurn(const std::filesystem::path& path);
+  // The same for a turn read before (`turn`'s year and players 1..playerCount, as a read of its
+  // file would leave them); gives the same world, pictures and state as OpenTurn on that file.
+  void OpenTurn(const world::TMap& turn, uint8_t playerCount);
+  // The folder of `turnFile` becomes the epoch when the file exists; the window is painted.
+  void OpenEpochOf(const std::filesystem::path& turnFile);
+  // Player colours from a palette file; a file that does not exist changes nothing.
+  void LoadPalette(const std::filesystem::path& path);
+  // The whole composed map: PNG for a name ending in ".png", BMP otherwise.
+  void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
+  // The turn file of the world's year and players 1..PlayerCount.
+  void SaveTurn(const std::filesystem::path& path) const;
 
   // Controls.
   void SpinEdit1Change();
@@ -110,6 +126,8 @@ class Editor {
  private:
   void DrawCurrentUnit(uint8_t x, uint8_t y);
   void ReadTurn(const std::filesystem::path& path);
+  // After a turn was taken into World: the history starts afresh, the players are shown.
+  void TurnTaken();
   bool InMapZone(int X, int Y) const;
   // Whole cells scrolled from the map's corner, and the most the view allows, in each direction.
   struct ScrollState {

@@ -1,9 +1,8 @@
 #pragma once
-// A desktop without windows: each dialog answers with the next queued path (none: cancelled),
-// the year field is a plain number, and nothing is shown. The batch export and the benchmarks
-// run the editor on it.
+// A desktop without windows: every file dialog is cancelled, the year field is a plain number,
+// and nothing is shown. Front ends without a desktop run the editor on it and call its
+// operations with the paths they already have.
 
-#include <deque>
 #include <filesystem>
 
 #include "editor/Ui.h"
@@ -12,16 +11,10 @@ namespace editor {
 
 class HeadlessUi : public Ui {
  public:
-  std::deque<std::filesystem::path> answers;
   int year = 0;
   std::string panels[4];
 
-  std::optional<std::filesystem::path> ChooseFile(const FileDialogRequest&) override {
-    if (answers.empty()) return std::nullopt;
-    std::filesystem::path answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
+  std::optional<std::filesystem::path> ChooseFile(const FileDialogRequest&) override { return std::nullopt; }
   void ShowError(const std::string&) override {}
   void SetPlayersField(const std::string&) override {}
   void SetStatusPanel(int panel, const std::string& text) override { panels[panel] = text; }

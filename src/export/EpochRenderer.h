@@ -1,12 +1,13 @@
 #pragma once
-// Pictures of turns without a window: the editor started headless, a turn loaded with
-// "Загрузить ход" and the map written with "Сохранить как картинку".
+// Pictures of turns without a window: the editor started headless, a turn opened and the map
+// written as "Сохранить как картинку" writes it.
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "chronicle/Turn.h"
 #include "editor/Editor.h"
 #include "editor/HeadlessUi.h"
 
@@ -18,16 +19,16 @@ class EpochRenderer {
   // Throws world::FileError when start-up or the palette fails.
   EpochRenderer(const std::filesystem::path& startupDir, const std::optional<std::filesystem::path>& palette);
 
-  // Loads `turn` and writes the whole composed map to `picture` as "Сохранить как картинку"
-  // does: a BMP, or a PNG when the name ends in ".png". Throws world::FileError.
+  // Opens `turn` and writes the whole composed map to `picture`: a BMP, or a PNG when the name
+  // ends in ".png". Throws world::FileError.
   void Render(const std::filesystem::path& turn, const std::filesystem::path& picture,
               world::Sync sync = world::Sync::Now);
+  // The same for a turn read before.
+  void Render(const chronicle::Turn& turn, const std::filesystem::path& picture, world::Sync sync = world::Sync::Now);
 
   const editor::Editor& editor() const { return editor_; }
 
  private:
-  void RunDialogCommand(void (editor::Editor::*command)(), const std::filesystem::path& answer);
-
   editor::HeadlessUi ui_;
   editor::Editor editor_{ui_};
 };
@@ -40,10 +41,11 @@ std::vector<std::optional<std::string>> RenderEpoch(const std::filesystem::path&
                                                     const std::optional<std::filesystem::path>& palette,
                                                     const std::vector<std::filesystem::path>& turns,
                                                     const std::vector<std::filesystem::path>& pictures);
-// The same with a renderer already started from those files, which takes its share of the turns.
+// The same for turns read before, with a renderer already started from those files, which takes
+// its share of the turns.
 std::vector<std::optional<std::string>> RenderEpoch(EpochRenderer& first, const std::filesystem::path& startupDir,
                                                     const std::optional<std::filesystem::path>& palette,
-                                                    const std::vector<std::filesystem::path>& turns,
+                                                    const std::vector<chronicle::Turn>& turns,
                                                     const std::vector<std::filesystem::path>& pictures);
 
 }  // namespace exporting

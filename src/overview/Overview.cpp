@@ -7,12 +7,15 @@
 #include <array>
 #include <cstring>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "render/Geometry.h"
 #include "render/Markers.h"
 #include "render/SurfaceImage.h"
+
+#if TIRMAGOR_THREADS
+#include <thread>
+#endif
 
 namespace overview {
 
@@ -125,11 +128,15 @@ void Shrink(const render::Surface& picture, int width, int height, render::Surfa
       }
     }
   };
+#if TIRMAGOR_THREADS
   // Each half writes rows of its own; the picture is only read.
   const int half = height / 2;
   std::thread lower(shrinkBands, half, height);
   shrinkBands(0, half);
   lower.join();
+#else
+  shrinkBands(0, height);
+#endif
 }
 
 // Whether `width` by `height` is made from the picture in one pass of whole-pixel blocks.

@@ -116,7 +116,7 @@ void PublishSite(const SiteRequest& request) {
     pictures.push_back(staging / exporting::MapFileName(year));
   }
 
-  const auto errors = exporting::RenderEpoch(first, request.worldDir, request.palette, turns.files, pictures);
+  const auto errors = exporting::RenderEpoch(first, request.worldDir, request.palette, turns.years, pictures);
   for (size_t i = 0; i < errors.size(); ++i)
     if (errors[i]) throw world::FileError(turns.files[i].string() + ": " + *errors[i]);
   folder.Commit();

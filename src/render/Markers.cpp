@@ -246,25 +246,25 @@ void Lmdraw(Scene& scene, EditingState& state, uint8_t kind, uint8_t player) {
 
 namespace {
 
-// Notes the units as the reader takes them into the world, in file order.
-class UnitRecorder : public world::TurnReadObserver {
- public:
-  struct Unit {
-    uint8_t player, unit;
-  };
-  bool committed = false;
-  std::vector<Unit> units;
-
-  void TurnCommitted() override { committed = true; }
-  void UnitRead(uint8_t player, uint8_t unit) override { units.push_back({player, unit}); }
+// A unit of the turn, by player and index; a turn file lists them in this order.
+struct TurnUnit {
+  uint8_t player, unit;
 };
+
+std::vector<TurnUnit> UnitsInFileOrder(const world::TMap& World, uint8_t PlayerCount) {
+  std::vector<TurnUnit> units;
+  for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p)
+    for (int u = 1; u <= std::min<int>(World.players[p].count, world::MaxUnits); ++u)
+      units.push_back({uint8_t(p), uint8_t(u)});
+  return units;
+}
 
 // CleanMap over ComposedMap, then the units in file order, each made the current unit and drawn.
 void DrawTurnUnitByUnit(Scene& scene, const world::TMap& World, EditingState& state,
-                        const std::vector<UnitRecorder::Unit>& units) {
+                        const std::vector<TurnUnit>& units) {
   scene.DrawnOnComposedMap.Forget();
   scene.ComposedMap.DrawSurface(0, 0, scene.CleanMap);
-  for (const UnitRecorder::Unit& u : units) {
+  for (const TurnUnit& u : units) {
     state.CurrentPlayer = u.player;
     state.CurrentUnit = u.unit;
     if (!IsCurrentUnitValid(state)) continue;
@@ -321,15 +321,15 @@ void RestoreCells(Scene& scene, uint8_t y, const DrawnCells::Row& cells) {
 // When the record of drawn cells holds, only those cells get their part of CleanMap back, since
 // everywhere else ComposedMap already equals it.
 void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state,
-                     const std::vector<UnitRecorder::Unit>& units, bool onWindow) {
+                     const std::vector<TurnUnit>& units, bool onWindow) {
   // The units sorted by their row, in file order within a row.
   std::array<size_t, 257> rowStart{};
-  for (const UnitRecorder::Unit& u : units) ++rowStart[World.players[u.player].units[u.unit].y + 1];
+  for (const TurnUnit& u : units) ++rowStart[World.players[u.player].units[u.unit].y + 1];
   for (size_t y = 1; y < rowStart.size(); ++y) rowStart[y] += rowStart[y - 1];
-  std::vector<const UnitRecorder::Unit*> byRow(units.size());
+  std::vector<const TurnUnit*> byRow(units.size());
   std::array<size_t, 256> next{};
   std::copy(rowStart.begin(), rowStart.end() - 1, next.begin());
-  for (const UnitRecorder::Unit& u : units) byRow[next[World.players[u.player].units[u.unit].y]++] = &u;
+  for (const TurnUnit& u : units) byRow[next[World.players[u.player].units[u.unit].y]++] = &u;
 
   Surface& map = scene.ComposedMap;
   DrawnCells& drawn = scene.DrawnOnComposedMap;
@@ -346,14 +346,14 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
     cleanRows = row;
   };
 
-  const UnitRecorder::Unit* lastDrawn = nullptr;
+  const TurnUnit* lastDrawn = nullptr;
   for (int y = 0; y < 256; ++y) {
     if (restoreDrawnCells)
       RestoreCells(scene, uint8_t(y), drawn.TakeRow(uint8_t(y)));
     else if (rowStart[y] != rowStart[y + 1])
       placeCleanRowsUpTo(CellToPixel(scene, 0, uint8_t(y)).py + scene.CellSize);
     for (size_t i = rowStart[y]; i < rowStart[y + 1]; ++i) {
-      const UnitRecorder::Unit& u = *byRow[i];
+      const TurnUnit& u = *byRow[i];
       if (!IsCurrentUnitValid({false, 0, u.player, u.unit})) continue;
       const world::TUnit& entry = World.players[u.player].units[u.unit];
       DrawUnitMarker(scene, entry.kind, u.player, entry.x, entry.y, onWindow);
@@ -376,11 +376,9 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
 
 }  // namespace
 
-void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount, EditingState& state,
-                         const std::filesystem::path& fileName, bool formPaintFollows) {
-  UnitRecorder recorder;
-  world::ReadTurnFile(World, PlayerCount, fileName, &recorder);
-  if (!recorder.committed) return;
+void DrawTurn(Scene& scene, const world::TMap& World, uint8_t PlayerCount, EditingState& state,
+              bool formPaintFollows) {
+  const std::vector<TurnUnit> units = UnitsInFileOrder(World, PlayerCount);
   // Banding relies on markers exactly one cell high and on CleanMap being copied, not keyed.
   const Surface& marker = scene.MarkerBitmap;
   const bool bandable = scene.CellSize > 0 && marker.Width() == scene.CellSize &&
@@ -389,9 +387,15 @@ void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount,
   // the markers reach the window; so when it follows at once, markers on the window go unseen.
   const bool viewRepainted = formPaintFollows && scene.OriginX <= scene.ViewLeft && scene.OriginY <= scene.ViewTop;
   if (bandable)
-    DrawTurnInBands(scene, World, state, recorder.units, !viewRepainted);
+    DrawTurnInBands(scene, World, state, units, !viewRepainted);
   else
-    DrawTurnUnitByUnit(scene, World, state, recorder.units);
+    DrawTurnUnitByUnit(scene, World, state, units);
+}
+
+void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount, EditingState& state,
+                         const std::filesystem::path& fileName, bool formPaintFollows) {
+  world::ReadTurnFile(World, PlayerCount, fileName);
+  DrawTurn(scene, World, PlayerCount, state, formPaintFollows);
 }
 
 }  // namespace render

@@ -26,11 +26,15 @@ void Restoreklet(Scene& scene, const world::TMap& World, uint8_t PlayerCount, Ed
 // The selection preview at window (30, 0); sets Holding.
 void Lmdraw(Scene& scene, EditingState& state, uint8_t kind, uint8_t player);
 
-// ReadTurnFile with drawing attached: on success CleanMap is placed over ComposedMap and every
-// unit is drawn in file order, leaving the current unit on the last one read. On failure World,
-// PlayerCount and ComposedMap are unchanged. A caller that runs FormPaint right after a
-// successful read says so with `formPaintFollows`, which spares drawing markers on the window
-// that the paint would cover.
+// Draws the turn World holds as a turn file lists it: CleanMap is placed over ComposedMap and
+// every unit of players 1..PlayerCount is drawn in file order, leaving the current unit on the
+// last one. A caller that runs FormPaint right after says so with `formPaintFollows`, which
+// spares drawing markers on the window that the paint would cover.
+void DrawTurn(Scene& scene, const world::TMap& World, uint8_t PlayerCount, EditingState& state,
+              bool formPaintFollows = false);
+
+// ReadTurnFile, then DrawTurn on success. On failure World, PlayerCount and ComposedMap are
+// unchanged.
 void ReadTurnFileAndDraw(Scene& scene, world::TMap& World, uint8_t& PlayerCount, EditingState& state,
                          const std::filesystem::path& fileName, bool formPaintFollows = false);
 

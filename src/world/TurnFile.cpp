@@ -113,16 +113,11 @@ std::string TurnFileText(const TMap& World, uint8_t PlayerCount) {
 
 }  // namespace
 
-void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path& fileName,
-                  TurnReadObserver* observer) {
+void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path& fileName) {
   TurnRead turn = ParseTurnFile(fileName, World.players);
   World.Year = turn.Year;
   World.players = std::move(turn.players);
   PlayerCount = turn.playerCount;
-  if (!observer) return;
-  observer->TurnCommitted();
-  for (int p = 1; p <= PlayerCount; ++p)
-    for (int u = 1; u <= World.players[p].count; ++u) observer->UnitRead(uint8_t(p), uint8_t(u));
 }
 
 void WriteTurnFile(const TMap& World, uint8_t PlayerCount, const std::filesystem::path& fileName) {

@@ -6,21 +6,10 @@
 
 namespace world {
 
-// Told about a turn as it is taken into the world, so that a front end can draw it.
-class TurnReadObserver {
- public:
-  virtual ~TurnReadObserver() = default;
-  // The read succeeded and World now holds the turn; called before any UnitRead.
-  virtual void TurnCommitted() {}
-  // Unit `unit` of player `player` was read; called in file order.
-  virtual void UnitRead(uint8_t player, uint8_t unit) { (void)player, (void)unit; }
-};
-
 // Reads a turn file into World (Year, players 1..n) and PlayerCount := n. The file is read
 // whole first; only a successful read changes World and PlayerCount, so after any failure
 // both are exactly as before. More than 27 players or 127 units for a player is an error.
-void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path& fileName,
-                  TurnReadObserver* observer = nullptr);
+void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path& fileName);
 
 // Writes Year and players 1..PlayerCount. The target is replaced only once the new file is
 // complete; on any failure the old file is untouched and no stray file stays behind.

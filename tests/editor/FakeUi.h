@@ -2,6 +2,7 @@
 // The headless desktop with a memory: it records what the Editor shows and asks for.
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ namespace editor::testing {
 class FakeUi : public HeadlessUi {
  public:
   Editor* editor = nullptr;
-  std::deque<std::filesystem::path>& dialogAnswers = answers;  // empty queue = cancel
+  std::deque<std::filesystem::path> dialogAnswers;  // each dialog takes the next; none left = cancel
   int& yearField = year;
   std::vector<FileDialogRequest> dialogRequests;
   std::vector<std::string> errors;
@@ -38,7 +39,10 @@ class FakeUi : public HeadlessUi {
 
   std::optional<std::filesystem::path> ChooseFile(const FileDialogRequest& request) override {
     dialogRequests.push_back(request);
-    return HeadlessUi::ChooseFile(request);
+    if (dialogAnswers.empty()) return std::nullopt;
+    std::filesystem::path answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    return answer;
   }
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void SetPlayersField(const std::string& text) override { playersField = text; }
