@@ -33,6 +33,9 @@ void FormPaint(Scene& scene, uint8_t PlayerCount) {
 void PaintColorStrip(Scene& scene, uint8_t PlayerCount) {
   Surface& window = scene.Window;
   const int left = scene.ColorStripLeft, cell = scene.CellSize;
+  // Start-up places the strip after the icon sheets; one that stopped before has no strip to
+  // show, and its squares would cover the year and player fields' labels at x = 0.
+  if (left <= 0) return;
   window.BrushColor = scene.WindowColor;
   window.DrawRectangle(left, 0, left + world::MaxPlayers * cell, cell);
   const int players = std::min<int>(PlayerCount, world::MaxPlayers);

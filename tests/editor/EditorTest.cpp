@@ -23,6 +23,29 @@ TEST_F(EditorTest, StartUpFillsWorldPicturesAndControls) {
   EXPECT_EQ(s.Palette[2], world::Rgb(128, 0, 255)) << "the default palette";
 }
 
+TEST_F(EditorTest, StartUpThatStopsEarlyShowsNoStripsOnlyTheWindowColour) {
+  // Without the land file, or with a map that is no picture, start-up stops before it places the
+  // strips: the window keeps its colour everywhere, also after the player count changes.
+  for (const char* broken : {"orv.dat", "map.bmp"}) {
+    SCOPED_TRACE(broken);
+    if (broken == std::string("orv.dat"))
+      fs::remove(broken);
+    else
+      WriteBytes(broken, "no picture");
+    Start();
+    ASSERT_EQ(ui.errors.size(), 1u);
+    ui.errors.clear();
+    ui.upDownPosition = 5;
+    editor.UpDown1Click();
+    const render::Surface& window = editor.scene.Window;
+    ASSERT_EQ(window.Width(), 1130);
+    for (int y = 0; y < window.Height(); ++y)
+      for (int x = 0; x < window.Width(); ++x)
+        ASSERT_EQ(window.PixelAt(x, y), editor.scene.WindowColor) << x << ", " << y;
+    SetUp();
+  }
+}
+
 TEST_F(EditorTest, EachFileCommandAsksItsOwnQuestionAndACancelChangesNothing) {
   Start();
   ui.yearField = 7;
