@@ -14,7 +14,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps web-deps node-packages build test run bench test-sanitize fuzz package package-deps install clean
+.PHONY: all deps web-deps node-packages build test test-core run bench test-sanitize fuzz package package-deps install clean
 
 all: build
 
@@ -60,6 +60,15 @@ node-packages:
 test: PRESET = default
 test: web-deps build
 	ctest --preset default -j $(JOBS)
+
+# The toolkit-free core (world, render, chronicle, editor, export) built and tested alone, with
+# Qt out of reach of the build: what a front end without Qt, such as the browser's, stands on.
+CORE_PACKAGES := cmake ninja-build g++ libdeflate-dev libgtest-dev libgmock-dev
+test-core:
+	$(call ensure_packages,$(CORE_PACKAGES))
+	cmake --preset core
+	cmake --build --preset core -j $(JOBS)
+	ctest --preset core -j $(JOBS)
 
 run: PRESET = default
 run: build

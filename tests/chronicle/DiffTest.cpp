@@ -91,6 +91,7 @@ TEST_F(Diff, UnpairedUnitsAreAddedOrRemovedAndPlayersMatchByPlace) {
   EXPECT_EQ(back.players[1].name, Cp("Б"));
 }
 
+#ifdef TIRMAGOR_TOOL
 TEST_F(Diff, ToolPrintsChangesForPeopleAndForScripts) {
   dir.Write("Год6.tvk", TurnText(6, {{"Эльфы", {"г 1 1,5 1,", "К 20 20,"}}}));
   dir.Write("Год7.tvk", TurnText(7, {{"Лесные эльфы", {"г 4 1,5 1,", "м 1 1,"}}}));
@@ -125,5 +126,6 @@ TEST_F(Diff, ToolPrintsChangesForPeopleAndForScripts) {
   for (const char* wrong : {"Год6.tvk", "Год6.tvk Год7.tvk Год7.tvk", "--csv Год6.tvk Год7.tvk"})
     EXPECT_EQ(std::get<0>(run(wrong)), 2) << wrong;
 }
+#endif
 
 }  // namespace
