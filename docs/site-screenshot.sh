@@ -10,4 +10,4 @@ world=$build/demo/world
 site=$build/demo-site
 "$build/src/tool/tirmagor-tool" publish --dir "$world" --palette "$world/palitr.pal" --title "Демо-эпоха" \
   -o "$site" "$world"/Год*.tvk
-node "$root/tests/web/screenshot.mjs" "$site" "$root/docs/site.png"
+node "$root/docs/site-screenshot.mjs" "$site" "$root/docs/site.png"

@@ -140,28 +140,16 @@ TEST_F(FileSystemFailure, RefusedSavesChangeNoFile) {
   fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);  // so it can be removed
 }
 
-// In a child: a user whom permission bits stop, who can neither load an unreadable file nor
-// save into the folder; every write failing as on a full disk; and the data refused by the
-// device when the file is synced, still before it replaces the old one.
-TEST_F(FileSystemFailure, FailuresInAChildChangeNothing) {
-  const fs::path folder = FolderWithOldFiles("folder"), unreadable = Write("unreadable", GoodTurnFile());
-  fs::permissions(unreadable, fs::perms::none);
-  auto asNobody = [&] {
-    // For an ordinary user the folder keeps write bits for the group and others only.
-    ::chmod(folder.c_str(), ::geteuid() == 0 ? 0755 : 0575);
-    BecomeOrdinaryUser();
-    std::string loads;
-    for (Command command : {&editor::Editor::N8Click, &editor::Editor::N7Click, &editor::Editor::N1Click})
-      loads += Load(command, unreadable) + "|";
-    return loads;
-  };
-  const std::pair<std::function<std::string()>, std::string> cases[] = {
-      {asNobody,
-       Denied + "|Cannot open file " + unreadable.string() + "|" + Denied + "|" + Denied + "|refused"},
-      {[] { return FailOnNextFile(__NR_write, ENOSPC); }, "Disk full|refused"},
-      {[] { return FailOnNextFile(__NR_fsync, EIO); }, "I/O error " + std::to_string(EIO) + "|refused"},
-  };
-  for (const auto& [prepare, expected] : cases) {
+// Each case runs in a child, which may give up root or filter system calls: `prepare` makes the
+// failure, then both saves go onto old files, which must stay as they were.
+class FailureInAChild : public FileSystemFailure {
+ protected:
+  void SetUp() override {
+    FileSystemFailure::SetUp();
+    folder = FolderWithOldFiles("folder");
+  }
+
+  void ExpectSaves(const std::function<std::string()>& prepare, const std::string& expected) {
     const std::string report = RunInChild([&] {
       std::string report = prepare();
       const auto before = ContentsOf(folder);
@@ -173,6 +161,33 @@ TEST_F(FileSystemFailure, FailuresInAChildChangeNothing) {
     if (report.rfind("skip: ", 0) == 0) GTEST_SKIP() << report;
     EXPECT_EQ(report, expected);
   }
+
+  fs::path folder;
+};
+
+// A user whom permission bits stop can neither load an unreadable file nor save into the folder.
+TEST_F(FailureInAChild, UnreadableFileAndUnwritableFolder) {
+  const fs::path unreadable = Write("unreadable", GoodTurnFile());
+  fs::permissions(unreadable, fs::perms::none);
+  ExpectSaves(
+      [&] {
+        // For an ordinary user the folder keeps write bits for the group and others only.
+        ::chmod(folder.c_str(), ::geteuid() == 0 ? 0755 : 0575);
+        BecomeOrdinaryUser();
+        std::string loads;
+        for (Command command : {&editor::Editor::N8Click, &editor::Editor::N7Click, &editor::Editor::N1Click})
+          loads += Load(command, unreadable) + "|";
+        return loads;
+      },
+      Denied + "|Cannot open file " + unreadable.string() + "|" + Denied + "|" + Denied + "|refused");
+}
+
+// Every write failing as on a full disk.
+TEST_F(FailureInAChild, FullDisk) { ExpectSaves([] { return FailOnNextFile(__NR_write, ENOSPC); }, "Disk full|refused"); }
+
+// The data refused by the device when the file is synced, still before it replaces the old one.
+TEST_F(FailureInAChild, DeviceErrorOnSync) {
+  ExpectSaves([] { return FailOnNextFile(__NR_fsync, EIO); }, "I/O error " + std::to_string(EIO) + "|refused");
 }
 
 }  // namespace

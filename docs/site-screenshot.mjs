@@ -1,16 +1,19 @@
 // The README's picture of a published site:
-//   node tests/web/screenshot.mjs SITE_DIR OUT.png
+//   node docs/site-screenshot.mjs SITE_DIR OUT.png (with the browser tests' puppeteer-core)
 // Opens SITE_DIR/index.html headless at 1600 × 1000 on the last year, highlights the player with
 // the most units, zooms in on one of them and rests the mouse on it.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
-import puppeteer from 'puppeteer-core';
+
+// The driver is the one the browser tests install.
+const puppeteer = createRequire(new URL('../tests/web/package.json', import.meta.url))('puppeteer-core');
 
 const [siteArg, outArg] = process.argv.slice(2);
 if (!siteArg || !outArg) {
-  console.error('usage: node screenshot.mjs SITE_DIR OUT.png');
+  console.error('usage: node site-screenshot.mjs SITE_DIR OUT.png');
   process.exit(2);
 }
 const site = path.resolve(siteArg);
