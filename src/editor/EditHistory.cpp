@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "render/Geometry.h"
-#include "render/Markers.h"
 #include "render/Painting.h"
 
 namespace editor {
@@ -38,7 +37,7 @@ void EditHistory::SaveCell(const render::Scene& scene, uint8_t x, uint8_t y) {
     if (saved.x == x && saved.y == y) return;
   // A cell's restore and a marker drawn on it reach as far as the larger of the two.
   const render::MapPixel at = render::CellToPixel(scene, x, y);
-  const render::Surface& map = scene.ComposedMap;
+  const render::Surface& map = scene.ComposedMap.Picture();
   const int width = std::max(scene.CellSize, scene.MarkerBitmap.Width());
   const int height = std::max(scene.CellSize, scene.MarkerBitmap.Height());
   const render::Area cell{at.px, at.py, at.px + width, at.py + height};
@@ -62,7 +61,7 @@ bool EditHistory::ChangedAnything(const Step& step, const world::TMap& World, co
     const int width = saved.area.x2 - saved.area.x1;
     const render::Color* kept = saved.pixels.data();
     for (int row = saved.area.y1; row < saved.area.y2; ++row, kept += width)
-      if (!std::equal(kept, kept + width, scene.ComposedMap.Row(row) + saved.area.x1)) return true;
+      if (!std::equal(kept, kept + width, scene.ComposedMap.Picture().Row(row) + saved.area.x1)) return true;
   }
   return false;
 }
@@ -147,23 +146,11 @@ void EditHistory::Swap(Step& step, bool backwards, world::TMap& World, render::S
     std::swap(saved.units, live.units);
   });
 
-  render::DrawnCells& drawn = scene.DrawnOnComposedMap;
-  const bool recordHeld = drawn.HoldsFor(render::ComposedMapBasis(scene));
-  bool withinCells = true;
   inOrder(step.cells, [&](SavedCell& saved) {
-    const int width = saved.area.x2 - saved.area.x1;
-    render::Color* kept = saved.pixels.data();
-    for (int row = saved.area.y1; row < saved.area.y2; ++row, kept += width)
-      std::swap_ranges(kept, kept + width, scene.ComposedMap.Row(row) + saved.area.x1);
+    const bool withinCell = saved.area.x2 - saved.area.x1 <= scene.CellSize && saved.area.y2 - saved.area.y1 <= scene.CellSize;
+    scene.ComposedMap.SwapArea(saved.area, saved.pixels, saved.x, saved.y, withinCell);
     render::PaintMapArea(scene, saved.cell);
-    if (width > scene.CellSize || saved.area.y2 - saved.area.y1 > scene.CellSize) withinCells = false;
-    drawn.Mark(saved.x, saved.y);
   });
-  // The cells swapped are the only ones that changed, so a record that held goes on holding.
-  if (recordHeld && withinCells)
-    drawn.Confirm(render::ComposedMapBasis(scene));
-  else
-    drawn.Forget();
 
   std::swap(step.currentPlayer, edit.CurrentPlayer);
   std::swap(step.currentUnit, edit.CurrentUnit);

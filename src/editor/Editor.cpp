@@ -68,11 +68,11 @@ void Editor::FormCreate() {
   s.MarkerBitmap.SetSize(s.CellSize, s.CellSize);
   s.CleanMap = render::Surface();
   s.IconSheet = render::Surface();
-  s.ComposedMap = render::Surface();
+  s.ComposedMap.Clear();
   s.MineSheet = render::Surface();
   world::ReadLandFile(World, LandCount, StartupDir / "orv.dat");
   s.CleanMap.LoadBmp(StartupDir / "map.bmp");
-  s.ComposedMap.LoadBmp(StartupDir / "map.bmp");
+  s.ComposedMap.Load(StartupDir / "map.bmp");
   s.OriginX = s.ViewLeft;
   s.OriginY = s.ViewTop;
   world::DefaultPalette(s.Palette);
@@ -144,7 +144,7 @@ void Editor::N7Click() {
 }
 
 void Editor::LoadMap(const fs::path& path) {
-  scene.ComposedMap.LoadBmp(path);
+  scene.ComposedMap.Load(path);
   History.Reset();
   scene.OriginX = scene.ViewLeft;
   scene.OriginY = scene.ViewTop;

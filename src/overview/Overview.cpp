@@ -201,7 +201,7 @@ render::Surface Scaled(const render::Surface& picture, int width, int height) {
 }
 
 render::Area ViewFrame(const render::Scene& scene, const Placement& placed) {
-  const render::Surface& map = scene.ComposedMap;
+  const render::MarkedMap& map = scene.ComposedMap;
   if (placed.width <= 0 || map.Width() <= 0 || map.Height() <= 0) return {};
   const render::Area view = render::VisibleView(scene);
   const int64_t x1 = std::clamp(view.x1 - scene.OriginX, 0, map.Width());
@@ -216,7 +216,7 @@ render::Area ViewFrame(const render::Scene& scene, const Placement& placed) {
 }
 
 MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, int y) {
-  const render::Surface& map = scene.ComposedMap;
+  const render::MarkedMap& map = scene.ComposedMap;
   if (placed.width <= 0 || placed.height <= 0 || map.Width() <= 0 || map.Height() <= 0) return {};
   // The middle of the overview pixel, in map pixels.
   auto along = [](int offset, int placedSize, int mapSize) {
@@ -227,16 +227,16 @@ MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, 
 }
 
 bool Overview::Refresh(const render::Scene& scene, int width, int height) {
-  const render::Surface& map = scene.ComposedMap;
+  const render::Surface& map = scene.ComposedMap.Picture();
   const uint64_t content = map.ContentId();
   if (content == madeFrom_ && width == madeForWidth_ && height == madeForHeight_) return false;
   placed_ = Fit(map.Width(), map.Height(), width, height);
   const render::Surface& clean = scene.CleanMap;
   // Where ComposedMap is CleanMap but for the cells the record names, only the overview's
   // pixels over those cells need working out; the others are those of CleanMap's overview.
+  const render::DrawnCells* drawnCells = scene.ComposedMap.DrawnOver(clean, scene.CellSize);
   const bool onlyDrawnCells = scene.CellSize > 0 && clean.Width() == map.Width() && clean.Height() == map.Height() &&
-                              ShrinksInOnePass(map, placed_.width, placed_.height) &&
-                              scene.DrawnOnComposedMap.HoldsFor(render::ComposedMapBasis(scene));
+                              ShrinksInOnePass(map, placed_.width, placed_.height) && drawnCells;
   fromDrawnCells_ = onlyDrawnCells;
   if (!onlyDrawnCells) {
     ScaleInto(map, placed_.width, placed_.height, picture_, scratch_);
@@ -246,7 +246,7 @@ bool Overview::Refresh(const render::Scene& scene, int width, int height) {
       cleanFrom_ = clean.ContentId();
     }
     const std::vector<int> columnStart = ColumnStarts(map.Width(), placed_.width);
-    const render::DrawnCells& drawn = scene.DrawnOnComposedMap;
+    const render::DrawnCells& drawn = *drawnCells;
     const int cell = scene.CellSize;
     const BandRuns changed = [&](int top, int bottom, std::vector<ColumnRun>& runs) {
       // The cells of every row of cells that reaches into the band.

@@ -1,8 +1,5 @@
 #pragma once
-// The cells drawn on ComposedMap since it last equalled CleanMap. Everywhere else the two
-// pictures are the same, so a new turn needs to restore only these cells instead of copying the
-// whole map. The record holds only for the exact pictures it was kept against: any change it was
-// not told of gives either picture a new content number and so ends it.
+// A set of map cells, one bit each, kept by rows: the cells drawn on the composed map.
 
 #include <array>
 #include <bit>
@@ -12,36 +9,15 @@ namespace render {
 
 class DrawnCells {
  public:
-  // What the record was kept against.
-  struct Basis {
-    uint64_t composedMap = 0;  // ContentId of each picture
-    uint64_t cleanMap = 0;
-    int cellSize = 0;
-    bool operator==(const Basis&) const = default;
-  };
-
   static constexpr int Columns = 256;  // every cell a uint8_t can name
   static constexpr int Rows = 256;
   static constexpr int WordsPerRow = Columns / 64;
   using Row = std::array<uint64_t, WordsPerRow>;
 
-  bool HoldsFor(const Basis& now) const { return holds_ && now == basis_; }
-
-  // The record holds again, now for `now`, with the cells it has.
-  void Confirm(const Basis& now) {
-    basis_ = now;
-    holds_ = true;
-  }
-  void Forget() { holds_ = false; }
-  // No cell drawn: for a ComposedMap that is about to be made equal to CleanMap.
-  void Clear() {
-    rows_ = {};
-    holds_ = false;
-  }
-
+  void Clear() { rows_ = {}; }
   void Mark(uint8_t x, uint8_t y) { rows_[y][x / 64] |= uint64_t(1) << (x % 64); }
   const Row& CellsOfRow(uint8_t y) const { return rows_[y]; }
-  // The drawn cells of row `y`, which count as clean from now on.
+  // The cells of row `y`, which are taken out of the set.
   Row TakeRow(uint8_t y) {
     const Row taken = rows_[y];
     rows_[y] = {};
@@ -72,8 +48,6 @@ class DrawnCells {
   }
 
   std::array<Row, Rows> rows_{};
-  Basis basis_;
-  bool holds_ = false;
 };
 
 }  // namespace render

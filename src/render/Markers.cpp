@@ -63,23 +63,7 @@ void DrawMarkerInView(Scene& scene, const Surface& marker, int x, int y) {
   scene.Window.DrawSurface(visible.x1, visible.y1, part);
 }
 
-// After a write to ComposedMap that reached no further than cell (x, y), or further when
-// `withinCell` is false: a record that held before it goes on holding with the cell marked.
-void NoteDrawnCell(Scene& scene, bool recordHeld, bool withinCell, uint8_t x, uint8_t y) {
-  DrawnCells& drawn = scene.DrawnOnComposedMap;
-  if (!recordHeld || !withinCell) {
-    drawn.Forget();
-    return;
-  }
-  drawn.Mark(x, y);
-  drawn.Confirm(ComposedMapBasis(scene));
-}
-
 }  // namespace
-
-DrawnCells::Basis ComposedMapBasis(const Scene& scene) {
-  return {scene.ComposedMap.ContentId(), scene.CleanMap.ContentId(), scene.CellSize};
-}
 
 bool IsLightColor(Color c) { return world::RedOf(c) > 128 || world::GreenOf(c) > 128; }
 
@@ -163,7 +147,7 @@ void DrawUnitMarker(Scene& scene, uint8_t kind, uint8_t player, uint8_t x, uint8
   Surface& picture = kept ? kept->picture : scene.MarkerBitmap;
   picture.Transparent = scene.MarkerBitmap.Transparent;
   const MapPixel at = CellToPixel(scene, x, y);
-  scene.ComposedMap.DrawSurface(at.px, at.py, picture);
+  scene.ComposedMap.DrawTurnMarker(picture, at.px, at.py, x, y);
   if (onWindow) DrawMarkerInView(scene, picture, at.px + scene.OriginX, at.py + scene.OriginY);
 }
 
@@ -190,10 +174,7 @@ void DrawCurrentUnit(Scene& scene, const world::TMap& World, const EditingState&
   const MapPixel at = CellToPixel(scene, x, y);
   const uint8_t kind = World.players[state.CurrentPlayer].units[state.CurrentUnit].kind;
   ComposeMarker(scene, kind, state.CurrentPlayer);
-  const bool recordHeld = scene.DrawnOnComposedMap.HoldsFor(ComposedMapBasis(scene));
-  scene.ComposedMap.DrawSurface(at.px, at.py, scene.MarkerBitmap);
-  const bool withinCell = scene.MarkerBitmap.Width() <= scene.CellSize && scene.MarkerBitmap.Height() <= scene.CellSize;
-  NoteDrawnCell(scene, recordHeld, withinCell, x, y);
+  scene.ComposedMap.DrawMarker(scene.MarkerBitmap, at.px, at.py, x, y, scene.CellSize);
   DrawMarkerInView(scene, scene.MarkerBitmap, at.px + scene.OriginX, at.py + scene.OriginY);
 }
 
@@ -206,11 +187,7 @@ void Restoreklet(Scene& scene, const world::TMap& World, uint8_t PlayerCount, Ed
                                      ViewArea(scene));
   const Area fromMap{onWindow.x1 - scene.OriginX, onWindow.y1 - scene.OriginY, onWindow.x2 - scene.OriginX,
                      onWindow.y2 - scene.OriginY};
-  scene.ComposedMap.Mode = CopyMode::SrcCopy;
-  // The cell becomes clean again, so a record that held goes on holding as it is.
-  const bool recordHeld = scene.DrawnOnComposedMap.HoldsFor(ComposedMapBasis(scene));
-  scene.ComposedMap.CopyArea(cell, scene.CleanMap, cell);
-  if (recordHeld) scene.DrawnOnComposedMap.Confirm(ComposedMapBasis(scene));
+  scene.ComposedMap.RestoreCell(cell, scene.CleanMap);
   scene.Window.Mode = CopyMode::SrcCopy;
   if (!IsEmpty(onWindow)) scene.Window.CopyArea(onWindow, scene.CleanMap, fromMap);
 
@@ -262,8 +239,7 @@ std::vector<TurnUnit> UnitsInFileOrder(const world::TMap& World, uint8_t PlayerC
 // CleanMap over ComposedMap, then the units in file order, each made the current unit and drawn.
 void DrawTurnUnitByUnit(Scene& scene, const world::TMap& World, EditingState& state,
                         const std::vector<TurnUnit>& units) {
-  scene.DrawnOnComposedMap.Forget();
-  scene.ComposedMap.DrawSurface(0, 0, scene.CleanMap);
+  scene.ComposedMap.PlaceClean(scene.CleanMap);
   for (const TurnUnit& u : units) {
     state.CurrentPlayer = u.player;
     state.CurrentUnit = u.unit;
@@ -273,53 +249,12 @@ void DrawTurnUnitByUnit(Scene& scene, const world::TMap& World, EditingState& st
   }
 }
 
-// Restoring a row of cells run by run pays off only while the runs are few and short: on the
-// benchmark's 2260-pixel map a pixel copied in short runs at scattered places costs about four
-// times one copied as part of whole rows, and each run adds about as much as 16 pixels.
-constexpr int ScatteredPixelCost = 4;
-constexpr int RunCostInPixels = 16;
-
-// Copies CleanMap over the cells of row `y` that `cells` names, where ComposedMap has CleanMap's
-// size and copies plainly; where that is cheaper, the whole band of pixel rows is copied instead.
-// The copy goes pixel row by pixel row across all the runs, front to back through memory.
-void RestoreCells(Scene& scene, uint8_t y, const DrawnCells::Row& cells) {
-  Surface& map = scene.ComposedMap;
-  const int cell = scene.CellSize;
-  const int top = CellToPixel(scene, 0, y).py;
-  const int from = std::max(top, 0), to = std::min(top + cell, map.Height());
-  if (from >= to) return;
-  struct Columns {
-    int left, right;
-  };
-  std::array<Columns, DrawnCells::Columns / 2 + 1> runs;
-  size_t runCount = 0;
-  int64_t scatteredCost = 0;
-  DrawnCells::ForEachRun(cells, [&](int first, int end) {
-    const int start = CellToPixel(scene, uint8_t(first), y).px;
-    const int left = std::max(start, 0), right = std::min(start + (end - first) * cell, map.Width());
-    if (left >= right) return;
-    runs[runCount++] = {left, right};
-    scatteredCost += ScatteredPixelCost * (right - left + RunCostInPixels);
-  });
-  if (runCount == 0) return;
-  if (scatteredCost >= map.Width()) {
-    runs[0] = {0, map.Width()};
-    runCount = 1;
-  }
-  for (int row = from; row < to; ++row) {
-    Color* target = map.Row(row);
-    const Color* source = std::as_const(scene.CleanMap).Row(row);
-    for (size_t i = 0; i < runCount; ++i)
-      std::memcpy(target + runs[i].left, source + runs[i].left, size_t(runs[i].right - runs[i].left) * sizeof(Color));
-  }
-}
-
 // The same pixels and state as DrawTurnUnitByUnit, made band by band: each row of cells gets its
 // part of CleanMap and, at once, its markers, while those map rows are still in the processor's
 // cache. A marker is one cell high, so markers of different rows of cells never share a pixel
 // row and only their order within one row of cells matters; that order is the file's.
-// When the record of drawn cells holds, only those cells get their part of CleanMap back, since
-// everywhere else ComposedMap already equals it.
+// Where ComposedMap knows which cells hold drawings, only those get their part of CleanMap back,
+// since everywhere else it already equals CleanMap.
 void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state,
                      const std::vector<TurnUnit>& units, bool onWindow) {
   // The units sorted by their row, in file order within a row.
@@ -331,25 +266,20 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
   std::copy(rowStart.begin(), rowStart.end() - 1, next.begin());
   for (const TurnUnit& u : units) byRow[next[World.players[u.player].units[u.unit].y]++] = &u;
 
-  Surface& map = scene.ComposedMap;
-  DrawnCells& drawn = scene.DrawnOnComposedMap;
-  // Only a plain copy between pictures of one size leaves ComposedMap equal to CleanMap.
-  const bool copiesClean = map.Mode == CopyMode::SrcCopy && map.Width() == scene.CleanMap.Width() &&
-                           map.Height() == scene.CleanMap.Height();
-  const bool restoreDrawnCells = copiesClean && drawn.HoldsFor(ComposedMapBasis(scene));
-  if (!restoreDrawnCells) drawn.Clear();
+  MarkedMap& map = scene.ComposedMap;
+  const bool restoreDrawnCells = map.BeginTurn(scene.CleanMap, scene.CellSize);
 
   int cleanRows = 0;  // rows of ComposedMap that already hold CleanMap
   auto placeCleanRowsUpTo = [&](int row) {
     row = std::clamp(row, cleanRows, map.Height());
-    if (row > cleanRows) map.CopyArea({0, cleanRows, map.Width(), row}, scene.CleanMap, {0, cleanRows, map.Width(), row});
+    if (row > cleanRows) map.CopyCleanRows(cleanRows, row, scene.CleanMap);
     cleanRows = row;
   };
 
   const TurnUnit* lastDrawn = nullptr;
   for (int y = 0; y < 256; ++y) {
     if (restoreDrawnCells)
-      RestoreCells(scene, uint8_t(y), drawn.TakeRow(uint8_t(y)));
+      map.RestoreDrawnRow(uint8_t(y), scene.CleanMap, scene.CellSize);
     else if (rowStart[y] != rowStart[y + 1])
       placeCleanRowsUpTo(CellToPixel(scene, 0, uint8_t(y)).py + scene.CellSize);
     for (size_t i = rowStart[y]; i < rowStart[y + 1]; ++i) {
@@ -357,15 +287,11 @@ void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state
       if (!IsCurrentUnitValid({false, 0, u.player, u.unit})) continue;
       const world::TUnit& entry = World.players[u.player].units[u.unit];
       DrawUnitMarker(scene, entry.kind, u.player, entry.x, entry.y, onWindow);
-      drawn.Mark(entry.x, entry.y);
       if (!lastDrawn || &u > lastDrawn) lastDrawn = &u;  // `units` is in file order
     }
   }
   if (!restoreDrawnCells) placeCleanRowsUpTo(map.Height());
-  if (copiesClean)
-    drawn.Confirm(ComposedMapBasis(scene));
-  else
-    drawn.Forget();
+  map.EndTurn(scene.CleanMap, scene.CellSize);
 
   if (units.empty()) return;
   state.CurrentPlayer = units.back().player;

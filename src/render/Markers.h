@@ -13,8 +13,6 @@ namespace render {
 bool IsLightColor(Color c);
 
 void BuildMaskSheet(Scene& scene);
-// What the record of cells drawn on ComposedMap is kept against, as the pictures are now.
-DrawnCells::Basis ComposedMapBasis(const Scene& scene);
 // Draws the marker of `kind` in `player`'s colour into MarkerBitmap.
 void ComposeMarker(Scene& scene, uint8_t kind, uint8_t player);
 // Draws the current unit's marker at cell (x, y) into ComposedMap and onto the window.

@@ -2,7 +2,7 @@
 // Everything the map drawing works on: the six pictures of the main window, the window's own
 // surface, the player colours and the view geometry.
 
-#include "render/DrawnCells.h"
+#include "render/MarkedMap.h"
 #include "render/MarkerCache.h"
 #include "render/Surface.h"
 #include "world/Palette.h"
@@ -15,7 +15,7 @@ struct Scene {
   Surface IconSheet;     // icons of kinds 1..15
   Surface MaskSheet;     // masks of the troop icons, built by BuildMaskSheet
   Surface MineSheet;     // icons of kinds 16..19
-  Surface ComposedMap;   // the map picture with markers
+  MarkedMap ComposedMap;  // the map picture with markers, and where they stand
   Surface Window;        // the main window's client area
 
   Color WindowColor = 0xF0F0F0;  // the window's background (the desktop's menu colour)
@@ -34,7 +34,6 @@ struct Scene {
   int ViewBottom = 816;
 
   MarkerCache Markers;  // markers composed before, reused by ComposeMarker
-  DrawnCells DrawnOnComposedMap;  // kept by the marker drawing, used by the turn reader
 };
 
 // Which unit the mouse and the turn reader work on, and whether something is in hand.

@@ -130,7 +130,7 @@ TEST(Markers, RestorekletRedrawsOnlyTheLastUnitOnTheCell) {
   DrawUnit(scene, World, 3, 1, 3, 4);  // beyond PlayerCount 2
   const Placed left = DrawUnit(scene, World, 1, 1, 6, 6);
   World.players[1].count--;  // beyond the player's unit count
-  scene.ComposedMap.SetPixel(cell.at.px + 19, cell.at.py + 19, 0x010101);
+  scene.ComposedMap.Unrecorded().SetPixel(cell.at.px + 19, cell.at.py + 19, 0x010101);
   EditingState state{true, 5, 1, 1};
 
   Restoreklet(scene, World, 2, state, 3, 4);
@@ -145,7 +145,7 @@ TEST(Markers, RestorekletRedrawsOnlyTheLastUnitOnTheCell) {
 
 TEST(Painting, FormPaintShowsTheMapBothStripsAndWindowColourBeyondTheMap) {
   Scene scene = StartedScene(100, 50);
-  scene.ComposedMap.SetPixel(99, 49, 0x222222);
+  scene.ComposedMap.Unrecorded().SetPixel(99, 49, 0x222222);
   scene.MineSheet.SetPixel(0, 0, 0x444444);
   scene.Window.Fill(Untouched);
   const Color grey = scene.WindowColor;
@@ -167,7 +167,7 @@ TEST(Painting, FormPaintShowsTheMapBothStripsAndWindowColourBeyondTheMap) {
   // A map larger than the view, scrolled: the band right of the picture has its corners in
   // reverse order and lies beyond the view.
   scene.ComposedMap = testing::Filled(1300, 1000, MapGreen);
-  scene.ComposedMap.SetPixel(1151 + 18, 815 + 150, 0x123456);
+  scene.ComposedMap.Unrecorded().SetPixel(1151 + 18, 815 + 150, 0x123456);
   scene.Window.Fill(Untouched);
   ScrollBar1Change(scene, 27, 1);
   ScrollBar2Change(scene, 27, 9);

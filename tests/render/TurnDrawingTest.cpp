@@ -34,7 +34,7 @@ struct Session : Scene {
   }
   void ReadPlainly(const fs::path& turn) {
     world::ReadTurnFile(World, PlayerCount, turn);
-    ComposedMap.DrawSurface(0, 0, CleanMap);
+    ComposedMap.PlaceClean(CleanMap);
     for (uint8_t p = 1; p <= PlayerCount; ++p)
       for (uint8_t u = 1; u <= World.players[p].count; ++u) {
         state.CurrentPlayer = p;
@@ -90,7 +90,7 @@ TEST(TurnDrawing, TurnAfterTurnGivesWhatPlainDrawingGivesWhateverHappenedInBetwe
          s.Restore(62, 1), s.Restore(100, 20);  // nobody stands on the second
        }},
       {"another hand drew left of the cells, then a cell was restored", [](Session& s) {
-         s.ComposedMap.Row(100)[5] = 0x00FFFF;
+         s.ComposedMap.Unrecorded().Row(100)[5] = 0x00FFFF;
          s.Restore(62, 1);
        }},
       {"scrolled", [](Session& s) { s.OriginX -= 100, s.OriginY -= 40; }},
@@ -100,9 +100,9 @@ TEST(TurnDrawing, TurnAfterTurnGivesWhatPlainDrawingGivesWhateverHappenedInBetwe
       {"a mine icon pixel", [](Session& s) { s.MineSheet.SetPixel(25, 5, Black); }},
       {"a wider picture", [](Session& s) { s.ComposedMap = testing::Filled(1600, 480, 0x445566); }},
       {"the clean map put back", [](Session& s) { s.ComposedMap = s.CleanMap; }},
-      {"combined by AND", [](Session& s) { s.ComposedMap.Mode = CopyMode::SrcAnd; }},
+      {"combined by AND", [](Session& s) { s.ComposedMap.Unrecorded().Mode = CopyMode::SrcAnd; }},
       {"combined plainly again, the clean map changed", [](Session& s) {
-         s.ComposedMap.Mode = CopyMode::SrcCopy;
+         s.ComposedMap.Unrecorded().Mode = CopyMode::SrcCopy;
          s.CleanMap.SetPixel(5, 200, 0x00FF00);
        }},
       {"a marker wider than a cell put down", [](Session& s) {
@@ -136,8 +136,7 @@ TEST(TurnDrawing, TurnAfterTurnGivesWhatPlainDrawingGivesWhateverHappenedInBetwe
     }
   }
   // After a plain read the next one may restore just the drawn cells.
-  EXPECT_TRUE(tracked.DrawnOnComposedMap.HoldsFor(
-      {tracked.ComposedMap.ContentId(), tracked.CleanMap.ContentId(), tracked.CellSize}));
+  EXPECT_NE(tracked.ComposedMap.DrawnOver(tracked.CleanMap, tracked.CellSize), nullptr);
 }
 
 }  // namespace
