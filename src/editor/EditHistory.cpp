@@ -37,10 +37,10 @@ void EditHistory::SaveCell(const render::Scene& scene, uint8_t x, uint8_t y) {
     if (saved.x == x && saved.y == y) return;
   // A cell's restore and a marker drawn on it reach as far as the larger of the two.
   const render::MapPixel at = render::CellToPixel(scene, x, y);
-  const render::Surface& map = scene.ComposedMap.Picture();
   const int width = std::max(scene.CellSize, scene.MarkerBitmap.Width());
   const int height = std::max(scene.CellSize, scene.MarkerBitmap.Height());
   const render::Area cell{at.px, at.py, at.px + width, at.py + height};
+  const render::Surface& map = scene.ComposedMap.PictureOver(cell);
   render::Area area{std::max(at.px, 0), std::max(at.py, 0), std::min(at.px + width, map.Width()),
                     std::min(at.py + height, map.Height())};
   // Off the picture a cell keeps no pixels, but undoing still shows it on the window again.
@@ -61,7 +61,7 @@ bool EditHistory::ChangedAnything(const Step& step, const world::TMap& World, co
     const int width = saved.area.x2 - saved.area.x1;
     const render::Color* kept = saved.pixels.data();
     for (int row = saved.area.y1; row < saved.area.y2; ++row, kept += width)
-      if (!std::equal(kept, kept + width, scene.ComposedMap.Picture().Row(row) + saved.area.x1)) return true;
+      if (!std::equal(kept, kept + width, scene.ComposedMap.PictureOver(saved.area).Row(row) + saved.area.x1)) return true;
   }
   return false;
 }

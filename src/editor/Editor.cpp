@@ -55,6 +55,8 @@ std::string DisplayName(std::string_view bytes) {
 
 void Editor::FormCreate() {
   render::Scene& s = scene;
+  // Before the pictures a turn may still be composing from are let go.
+  s.ComposedMap.Clear();
   History.Reset();
   edit.Holding = false;
   PlayerCount = 27;
@@ -68,7 +70,6 @@ void Editor::FormCreate() {
   s.MarkerBitmap.SetSize(s.CellSize, s.CellSize);
   s.CleanMap = render::Surface();
   s.IconSheet = render::Surface();
-  s.ComposedMap.Clear();
   s.MineSheet = render::Surface();
   world::ReadLandFile(World, LandCount, StartupDir / "orv.dat");
   s.CleanMap.LoadBmp(StartupDir / "map.bmp");
@@ -199,7 +200,10 @@ void Editor::N1Click() {
 }
 
 void Editor::LoadPalette(const fs::path& path) {
-  if (FileExists(path)) world::ReadPaletteFile(scene.Palette, path);
+  if (!FileExists(path)) return;
+  // The turn's markers not composed yet keep the colours they were drawn in.
+  scene.ComposedMap.Finish();
+  world::ReadPaletteFile(scene.Palette, path);
 }
 
 void Editor::N9Click() {

@@ -5,8 +5,10 @@
 // pixels over them. Every write goes through this class, which keeps the record true or lets it
 // go; nothing else confirms or forgets it.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "render/DrawnCells.h"
@@ -17,17 +19,20 @@ namespace render {
 class MarkedMap {
  public:
   // The pixels, for reading.
-  const Surface& Picture() const { return picture_; }
-  operator const Surface&() const { return picture_; }
+  const Surface& Picture() const {
+    Finish();
+    return picture_;
+  }
+  operator const Surface&() const { return Picture(); }
   int Width() const { return picture_.Width(); }
   int Height() const { return picture_.Height(); }
-  Color PixelAt(int x, int y) const { return picture_.PixelAt(x, y); }
-  uint64_t ContentId() const { return picture_.ContentId(); }
+  Color PixelAt(int x, int y) const { return PictureOver({x, y, x + 1, y + 1}).PixelAt(x, y); }
+  uint64_t ContentId() const { return Picture().ContentId(); }
   CopyMode Mode() const { return picture_.Mode; }
-  bool operator==(const Surface& other) const { return picture_ == other; }
-  bool operator==(const MarkedMap& other) const { return picture_ == other.picture_; }
-  void SaveBmp(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const { picture_.SaveBmp(path, sync); }
-  void SavePng(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const { picture_.SavePng(path, sync); }
+  bool operator==(const Surface& other) const { return Picture() == other; }
+  bool operator==(const MarkedMap& other) const { return Picture() == other.Picture(); }
+  void SaveBmp(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const { Picture().SaveBmp(path, sync); }
+  void SavePng(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const { Picture().SavePng(path, sync); }
 
   // A whole new picture, of which nothing is known: loaded (on failure all stays as it was),
   // emptied, or put in place.
@@ -52,18 +57,37 @@ class MarkedMap {
   // marker starts; the record is let go, since such turns are the unusual ones.
   void PlaceClean(const Surface& clean);
 
-  // A turn drawn band by band. Begin: true when only the drawn cells need to be made clean
-  // again, since the rest is; otherwise the caller copies `clean` over every row of pixels.
-  bool BeginTurn(const Surface& clean, int cellSize);
-  // The pixel rows [from, to) copied from `clean`, of the same size.
-  void CopyCleanRows(int from, int to, const Surface& clean);
-  // The drawn cells of cell row `y` made clean again (after BeginTurn gave true).
-  void RestoreDrawnRow(uint8_t y, const Surface& clean, int cellSize);
-  // A marker of a turn, drawn after its cell row was made clean.
-  void DrawTurnMarker(const Surface& marker, int px, int py, uint8_t x, uint8_t y);
-  // The turn is drawn: from now on the record holds for `clean` when the picture is its plain
-  // copy but for the markers.
-  void EndTurn(const Surface& clean, int cellSize);
+  // A marker of a turn: its picture, at the top-left corner (px, py) of its cell (x, y).
+  struct TurnMarker {
+    const Surface* picture;
+    int px, py;
+    uint8_t x, y;
+  };
+  // Draws a turn of markers exactly one cell in size, which `markers` lists by cell row (the
+  // `rowStart`s index it), in file order within a row: the cells drawn before are made clean
+  // again (or, when the record does not hold, the whole of `clean` is placed), then the markers
+  // drawn. With `first`, only the cells over that area are composed now and the rest when first
+  // read; until then `clean` and the markers' pictures must stay as they are: whoever changes
+  // them calls Finish first.
+  void DrawTurn(const Surface& clean, int cellSize, std::vector<TurnMarker> markers,
+                const std::array<uint32_t, 257>& rowStart, const Area* first = nullptr);
+  // Whether nothing is left for later.
+  bool Composed() const { return !pending_; }
+  // Composes whatever a turn left for later.
+  void Finish() const { ComposeOver({0, 0, Width(), Height()}); }
+  // The picture, composed at least over `area`.
+  const Surface& PictureOver(const Area& area) const {
+    ComposeOver(area);
+    return picture_;
+  }
+
+  MarkedMap() = default;
+  // A copy or a move takes the finished picture: what is left for later refers to the original's
+  // sources.
+  MarkedMap(const MarkedMap& other) { *this = other; }
+  MarkedMap(MarkedMap&& other) noexcept { *this = std::move(other); }
+  MarkedMap& operator=(const MarkedMap& other);
+  MarkedMap& operator=(MarkedMap&& other) noexcept;
 
  private:
   bool Holds(const Surface& clean, int cellSize) const {
@@ -75,9 +99,23 @@ class MarkedMap {
     cellSize_ = cellSize;
   }
   bool CopiesClean(const Surface& clean) const;
+  // Composes the cells of the pending turn that reach into `area`.
+  void ComposeOver(const Area& area) const;
 
-  Surface picture_;
-  DrawnCells drawn_;
+  // A turn of which only some cells are composed.
+  struct PendingTurn {
+    const Surface* clean = nullptr;
+    int cellSize = 0;
+    bool restoring = false;  // only the cells drawn before need restoring; the rest is clean
+    DrawnCells drawnBefore;  // those cells, when restoring
+    DrawnCells cells;        // the cells still to compose
+    std::vector<TurnMarker> markers;
+    std::array<uint32_t, 257> rowStart{};
+  };
+
+  mutable Surface picture_;
+  mutable DrawnCells drawn_;
+  mutable std::optional<PendingTurn> pending_;
   bool holds_ = false;
   uint64_t cleanId_ = 0;  // ContentId of the clean map the record holds for
   int cellSize_ = 0;

@@ -139,18 +139,6 @@ MarkerCache::Marker* KeptMarker(Scene& scene, uint8_t kind, uint8_t player) {
   return kept;
 }
 
-// The marker of a unit into ComposedMap and, unless `onWindow` is false, onto the window: as
-// DrawCurrentUnit draws it, but straight from the cache, leaving MarkerBitmap as it may be.
-void DrawUnitMarker(Scene& scene, uint8_t kind, uint8_t player, uint8_t x, uint8_t y, bool onWindow) {
-  MarkerCache::Marker* kept = KeptMarker(scene, kind, player);
-  if (!kept) ComposeMarker(scene, kind, player);
-  Surface& picture = kept ? kept->picture : scene.MarkerBitmap;
-  picture.Transparent = scene.MarkerBitmap.Transparent;
-  const MapPixel at = CellToPixel(scene, x, y);
-  scene.ComposedMap.DrawTurnMarker(picture, at.px, at.py, x, y);
-  if (onWindow) DrawMarkerInView(scene, picture, at.px + scene.OriginX, at.py + scene.OriginY);
-}
-
 }  // namespace
 
 void ComposeMarker(Scene& scene, uint8_t kind, uint8_t player) {
@@ -257,47 +245,40 @@ void DrawTurnUnitByUnit(Scene& scene, const world::TMap& World, EditingState& st
 // since everywhere else it already equals CleanMap.
 void DrawTurnInBands(Scene& scene, const world::TMap& World, EditingState& state,
                      const std::vector<TurnUnit>& units, bool onWindow) {
-  // The units sorted by their row, in file order within a row.
-  std::array<size_t, 257> rowStart{};
+  // The units sorted by their row, in file order within a row, each with its kept marker.
+  std::array<uint32_t, 257> rowStart{};
   for (const TurnUnit& u : units) ++rowStart[World.players[u.player].units[u.unit].y + 1];
   for (size_t y = 1; y < rowStart.size(); ++y) rowStart[y] += rowStart[y - 1];
-  std::vector<const TurnUnit*> byRow(units.size());
-  std::array<size_t, 256> next{};
+  std::vector<MarkedMap::TurnMarker> markers(units.size());
+  std::array<uint32_t, 256> next{};
   std::copy(rowStart.begin(), rowStart.end() - 1, next.begin());
-  for (const TurnUnit& u : units) byRow[next[World.players[u.player].units[u.unit].y]++] = &u;
-
-  MarkedMap& map = scene.ComposedMap;
-  const bool restoreDrawnCells = map.BeginTurn(scene.CleanMap, scene.CellSize);
-
-  int cleanRows = 0;  // rows of ComposedMap that already hold CleanMap
-  auto placeCleanRowsUpTo = [&](int row) {
-    row = std::clamp(row, cleanRows, map.Height());
-    if (row > cleanRows) map.CopyCleanRows(cleanRows, row, scene.CleanMap);
-    cleanRows = row;
-  };
-
-  const TurnUnit* lastDrawn = nullptr;
-  for (int y = 0; y < 256; ++y) {
-    if (restoreDrawnCells)
-      map.RestoreDrawnRow(uint8_t(y), scene.CleanMap, scene.CellSize);
-    else if (rowStart[y] != rowStart[y + 1])
-      placeCleanRowsUpTo(CellToPixel(scene, 0, uint8_t(y)).py + scene.CellSize);
-    for (size_t i = rowStart[y]; i < rowStart[y + 1]; ++i) {
-      const TurnUnit& u = *byRow[i];
-      if (!IsCurrentUnitValid({false, 0, u.player, u.unit})) continue;
-      const world::TUnit& entry = World.players[u.player].units[u.unit];
-      DrawUnitMarker(scene, entry.kind, u.player, entry.x, entry.y, onWindow);
-      if (!lastDrawn || &u > lastDrawn) lastDrawn = &u;  // `units` is in file order
-    }
+  for (const TurnUnit& u : units) {
+    const world::TUnit& entry = World.players[u.player].units[u.unit];
+    MarkerCache::Marker* kept = KeptMarker(scene, entry.kind, u.player);
+    // Every kind a turn file gives (0..19) of every player is kept while markers fill a cell.
+    if (!kept) return DrawTurnUnitByUnit(scene, World, state, units);
+    kept->picture.Transparent = scene.MarkerBitmap.Transparent;
+    const MapPixel at = CellToPixel(scene, entry.x, entry.y);
+    markers[next[entry.y]++] = {&kept->picture, at.px, at.py, entry.x, entry.y};
   }
-  if (!restoreDrawnCells) placeCleanRowsUpTo(map.Height());
-  map.EndTurn(scene.CleanMap, scene.CellSize);
+
+  // A view about to be painted anew is composed first; the rest waits until it is read.
+  const Area view = VisibleView(scene);
+  const Area viewOnMap{view.x1 - scene.OriginX, view.y1 - scene.OriginY, view.x2 - scene.OriginX, view.y2 - scene.OriginY};
+  if (onWindow) {
+    scene.ComposedMap.DrawTurn(scene.CleanMap, scene.CellSize, markers, rowStart);
+    for (const MarkedMap::TurnMarker& m : markers)
+      DrawMarkerInView(scene, *m.picture, m.px + scene.OriginX, m.py + scene.OriginY);
+  } else {
+    scene.ComposedMap.DrawTurn(scene.CleanMap, scene.CellSize, std::move(markers), rowStart, &viewOnMap);
+  }
 
   if (units.empty()) return;
   state.CurrentPlayer = units.back().player;
   state.CurrentUnit = units.back().unit;
   // MarkerBitmap holds the marker drawn last in file order.
-  if (lastDrawn) ComposeMarker(scene, World.players[lastDrawn->player].units[lastDrawn->unit].kind, lastDrawn->player);
+  const TurnUnit& last = units.back();
+  ComposeMarker(scene, World.players[last.player].units[last.unit].kind, last.player);
 }
 
 }  // namespace

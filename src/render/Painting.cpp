@@ -13,8 +13,9 @@ void FormPaint(Scene& scene, uint8_t PlayerCount) {
   const int viewWidth = scene.ViewRight - scene.ViewLeft;
   const int viewHeight = scene.ViewBottom - scene.ViewTop;
   const int mapLeft = scene.ViewLeft - scene.OriginX, mapTop = scene.ViewTop - scene.OriginY;
+  const Area mapArea{mapLeft, mapTop, mapLeft + viewWidth, mapTop + viewHeight};
   window.CopyArea({scene.ViewLeft, scene.ViewTop, scene.ViewRight, scene.ViewBottom},
-                  scene.ComposedMap, {mapLeft, mapTop, mapLeft + viewWidth, mapTop + viewHeight});
+                  scene.ComposedMap.PictureOver(mapArea), mapArea);
 
   window.DrawSurface(scene.KindStripLeft, 0, scene.IconSheet);
   window.DrawSurface(scene.KindStripLeft + scene.IconSheet.Width(), 0, scene.MineSheet);
@@ -55,9 +56,9 @@ void PaintMapArea(Scene& scene, Area mapArea) {
   window.FillArea(onWindow.x1, onWindow.y1, onWindow.x2, onWindow.y2);
   window.BrushColor = brush;
   const CopyMode mode = std::exchange(window.Mode, CopyMode::SrcCopy);
-  window.CopyArea(onWindow, scene.ComposedMap,
-                  {onWindow.x1 - scene.OriginX, onWindow.y1 - scene.OriginY, onWindow.x2 - scene.OriginX,
-                   onWindow.y2 - scene.OriginY});
+  const Area fromMap{onWindow.x1 - scene.OriginX, onWindow.y1 - scene.OriginY, onWindow.x2 - scene.OriginX,
+                     onWindow.y2 - scene.OriginY};
+  window.CopyArea(onWindow, scene.ComposedMap.PictureOver(fromMap), fromMap);
   window.Mode = mode;
 }
 

@@ -1,6 +1,7 @@
 // The Editor on a fake desktop: start-up, the commands and the mouse.
 
 #include <algorithm>
+#include <functional>
 
 #include "EditorFixture.h"
 
@@ -43,6 +44,85 @@ TEST_F(EditorTest, StartUpThatStopsEarlyShowsNoStripsOnlyTheWindowColour) {
         ASSERT_EQ(window.PixelAt(x, y), editor.scene.WindowColor) << x << ", " << y;
     SetUp();
   }
+}
+
+// Units of every kind spread over a 2400 x 1600 map, more than the view shows, a different
+// spread for each year.
+std::string SpreadTurn(int year) {
+  std::string text = "legend\r\n" + std::to_string(year) + "\r\n";
+  for (int p = 1; p <= 3; ++p) {
+    text += "Player\r\nP" + std::to_string(p) + "\r\n0 0\r\n";
+    // The letters of kinds 1..19.
+    const std::string letters = "\xE3\xE2\xFD\xEE\xF0\xEC\xE7\xE4\xEB\xF4\xCA\xC3\xC7\xCF\xC1" "CSGM";
+    for (int k = 1; k <= 19; ++k) {
+      text += letters[size_t(k - 1)];
+      text += ' ';
+      for (int i = 0; i < 2; ++i) {
+        const int n = (p * 31 + k * 7 + i * 13 + year * 5) % 97;
+        text += std::to_string(1 + (n * 37 + year) % 115) + " " + std::to_string(1 + (n * 53 + p) % 78) + ",";
+      }
+      text += "\r\n";
+    }
+  }
+  return text + "END\r\n";
+}
+
+TEST_F(EditorTest, AYearStepComposesTheViewFirstAndTheRestWhenReadAsAllAtOnce) {
+  // Two editors in the same world; one has its map finished after every step. Whatever is read
+  // of the other's (the view, a scrolled view, edits, undo, colours, a save) is the same.
+  PatternMap(2400, 1600).SaveBmp("map.bmp");
+  for (int year = 1; year <= 3; ++year) WriteBytes("Год" + std::to_string(year) + ".tvk", SpreadTurn(year));
+  WriteBytes("colours.pal", "10 200 30\r\n250 250 0\r\n0 0 90\r\n");
+  FakeUi eagerUi;
+  Editor eager{eagerUi};
+  eagerUi.editor = &eager;
+  Start();
+  eagerUi.Run([&] { eager.FormCreate(); });
+  eager.ResizeWindowSurface(1130, 806);
+  // Each step starts with a year, after which only the view is composed, and does what may
+  // read or change the rest before both maps are compared whole.
+  const auto step = [&](int year, const char* what, const std::function<void(Editor&)>& action) {
+    SCOPED_TRACE(what);
+    for (auto [e, u] : {std::pair{&editor, &ui}, std::pair{&eager, &eagerUi}}) {
+      u->TypeYear(year);
+      if (e == &eager) e->scene.ComposedMap.Finish();
+    }
+    EXPECT_FALSE(editor.scene.ComposedMap.Composed()) << "the year composed only its view";
+    action(editor);
+    action(eager);
+    EXPECT_TRUE(editor.scene.Window == eager.scene.Window) << "the window";
+    EXPECT_TRUE(editor.scene.ComposedMap == eager.scene.ComposedMap) << "the composed map";
+  };
+  // Window pixels of a cell of `e`'s view.
+  const auto X = [](const Editor& e, int x) { return e.scene.OriginX + 20 * x + 30; };
+  const auto Y = [](const Editor& e, int y) { return e.scene.OriginY + 20 * (y - 1) + 28; };
+  auto liftAndPutBackInView = [&](Editor& e) {
+    for (int x = 1; x < 110; ++x)
+      for (int y = 1; y < 76; ++y) {
+        if (X(e, x) >= 1150 || Y(e, y) >= 810 || X(e, x) <= 2 || Y(e, y) <= 30) continue;
+        e.MouseDOwn(MouseButton::Left, X(e, x), Y(e, y));
+        e.Image1MouseUp(MouseButton::Left, X(e, x), Y(e, y));
+      }
+  };
+  step(1, "scrolled", [](Editor& e) { e.ScrollByCells(40, 30); });
+  step(2, "a unit moved in view", [&](Editor& e) {
+    e.MouseDOwn(MouseButton::Left, X(e, 45), Y(e, 35));
+    e.Image1MouseUp(MouseButton::Left, X(e, 47), Y(e, 36));
+  });
+  step(3, "colours, then every unit in view lifted and put back, and scrolled back", [&](Editor& e) {
+    e.LoadPalette("colours.pal");
+    liftAndPutBackInView(e);
+    e.ScrollByCells(-40, -30);
+  });
+  step(1, "the first edit undone, then scrolled", [&](Editor& e) {
+    e.MouseDOwn(MouseButton::Left, X(e, 20), Y(e, 20));
+    e.Image1MouseUp(MouseButton::Right, X(e, 20), Y(e, 20));
+    e.Undo();
+    e.ScrollByCells(10, 10);
+  });
+  step(2, "saved", [&](Editor& e) { e.SavePicture(&e == &editor ? "lazy.bmp" : "eager.bmp"); });
+  EXPECT_EQ(ReadBytes("lazy.bmp"), ReadBytes("eager.bmp"));
+  EXPECT_EQ(ui.errors, eagerUi.errors);
 }
 
 TEST_F(EditorTest, EachFileCommandAsksItsOwnQuestionAndACancelChangesNothing) {
