@@ -217,4 +217,26 @@ WitnessPicture QtBmpWitness(const std::string& file) {
   }
 }
 
+namespace {
+
+bool QtMakesItsOwnImage(const std::string& file) {
+  if (file.size() < 14 + 108) return false;
+  const QByteArray bytes = QByteArray::fromRawData(file.data(), qsizetype(file.size()));
+  const uint32_t header = Le32At(bytes, 14);
+  return (header == 108 || header == 124) && Le16At(bytes, 28) == 32 && Le32At(bytes, 30) == 0 &&
+         Le32At(bytes, 66) == 0xFF000000;
+}
+
+}  // namespace
+
+Verdict Compare(const std::string& file, const BmpPicture& ours, const WitnessPicture& witness) {
+  if (!witness.refused && ours.fault == BmpFault::RunCutShort) return Verdict::RunCutShort;
+  if (!witness.refused && ours.fault == BmpFault::MissingPixels && QtMakesItsOwnImage(file)) return Verdict::Unfilled;
+  if (witness.refused || ours.fault != BmpFault::None)
+    return witness.refused && ours.fault != BmpFault::None ? Verdict::Agree : Verdict::Differ;
+  return ours.width == witness.width && ours.height == witness.height && ours.pixels == witness.pixels
+             ? Verdict::Agree
+             : Verdict::Differ;
+}
+
 }  // namespace render::testing
