@@ -377,10 +377,10 @@ class Decoding {
     }
   }
 
-  // Run-length compressed rows, bottom-up like the others. The runs are laid into rows of the
-  // width rounded up to whole words; a run longer than what is left of its row goes on into the
-  // padding and the row after, as far as the end of the first row (the bottom one) at most.
-  // A delta past the right edge or the last row stops at it.
+  // Run-length compressed rows, drawn from the first row in the file like the others. The runs
+  // are laid into rows of the width rounded up to whole words; a run longer than what is left of
+  // its row goes on into the row's padding and then the row drawn before it, up to the end of
+  // the first row. A move past the right edge or the last row stops at it.
   BmpFault ReadRuns(bool nibbles) {
     constexpr int16_t Unset = -1;
     const int64_t stride = (width_ + 3) & ~int64_t(3);
@@ -388,7 +388,7 @@ class Decoding {
     const int64_t end = (height_ - 1) * stride + width_;
     int64_t at = (height_ - 1) * stride;  // where the next pixel goes
     uint32_t x = 0;  // the column, as far as runs have carried it; wraps like the file's numbers
-    int64_t y = 0;   // rows done, from the bottom
+    int64_t y = 0;   // rows done
     auto put = [&](uint8_t index) { indexes[size_t(at++)] = index; };
     uint8_t b;
     while (y < height_) {
@@ -432,11 +432,11 @@ class Decoding {
       // for top-down files.
       const int16_t* in = indexes.data() + row * stride;
       Color* out = pixels_.data() + size_t(topDown_ ? height_ - 1 - row : row) * size_t(width_);
-      for (int64_t x = 0; x < width_; ++x) {
-        if (in[x] == Unset) {
-          LeaveOut(out + x, out + x + 1, table_[0], table_[255]);
+      for (int64_t column = 0; column < width_; ++column) {
+        if (in[column] == Unset) {
+          LeaveOut(out + column, out + column + 1, table_[0], table_[255]);
         } else {
-          out[x] = table_[size_t(in[x])];
+          out[column] = table_[size_t(in[column])];
         }
       }
     }
