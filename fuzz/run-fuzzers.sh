@@ -10,7 +10,7 @@ seconds=$2
 shift 2
 root=$(cd "$(dirname "$0")/.." && pwd)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(land_file turn_file palette_file load_bmp editor_session)
+[ ${#targets[@]} -gt 0 ] || targets=(land_file turn_file palette_file load_bmp bmp_differential editor_session)
 
 max_len() {
   case $1 in

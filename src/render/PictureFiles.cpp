@@ -2,17 +2,12 @@
 
 #include <libdeflate.h>
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QImageReader>
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "render/BmpDecoder.h"
 #include "render/Surface.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
@@ -22,11 +17,7 @@ namespace render {
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "BMP pixels are read and written as little-endian words");
-
-// Pictures larger than this are refused as invalid rather than allocated.
-constexpr int MaxBmpSide = 30000;
-constexpr int64_t MaxBmpPixels = 200'000'000;
+static_assert(std::endian::native == std::endian::little, "BMP pixels are written as little-endian words");
 
 std::string PathText(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
@@ -38,158 +29,6 @@ world::FileError CannotOpen(const std::filesystem::path& path) {
 }
 world::FileError NotValid() { return world::FileError("Bitmap image is not valid"); }
 world::FileError CannotCreate(const std::filesystem::path& path) { return world::FileError::CannotCreate(path); }
-
-// Larger files are no picture that could be taken: MaxBmpPixels at 32 bits, and the headers.
-constexpr int64_t MaxBmpFileBytes = MaxBmpPixels * 4 + 65536;
-
-uint32_t Le16At(const QByteArray& bytes, qsizetype at) {
-  return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8;
-}
-uint32_t Le32At(const QByteArray& bytes, qsizetype at) { return Le16At(bytes, at) | Le16At(bytes, at + 2) << 16; }
-
-enum class PixelBytes { Complete, Missing, Compressed, Unusual };
-
-// Whether the file holds every pixel row, padding included. With one of the usual headers
-// (12, 40, 108 or 124 bytes), no compression, no more colours than the bits can index, and
-// the pixels where the header says, the rows are exactly where the header puts them. The
-// decoder reads as many rows as there are and leaves the others as whatever its memory held,
-// so a file that lacks some is refused. A compressed picture may leave pixels out on purpose.
-// Any other file the decoder interprets in ways of its own; it is checked after decoding.
-PixelBytes PixelBytesOf(const QByteArray& bytes) {
-  constexpr int64_t FileHeaderBytes = 14;
-  constexpr uint32_t CoreHeaderBytes = 12, InfoHeaderBytes = 40, V4HeaderBytes = 108, V5HeaderBytes = 124;
-  constexpr uint32_t Uncompressed = 0, Bitfields = 3;
-  if (bytes.size() < FileHeaderBytes + CoreHeaderBytes) return PixelBytes::Unusual;
-  const uint32_t dataOffset = Le32At(bytes, 10);
-  const uint32_t headerBytes = Le32At(bytes, 14);
-  int64_t width, height, colourEntryBytes, maskBytes = 0;
-  uint32_t bitsPerPixel, compression = Uncompressed, colours = 0;
-  if (headerBytes == CoreHeaderBytes) {
-    width = Le16At(bytes, 18);
-    height = int16_t(Le16At(bytes, 20));
-    bitsPerPixel = Le16At(bytes, 24);
-    colourEntryBytes = 3;
-  } else if (headerBytes == InfoHeaderBytes || headerBytes == V4HeaderBytes || headerBytes == V5HeaderBytes) {
-    if (bytes.size() < FileHeaderBytes + InfoHeaderBytes) return PixelBytes::Missing;
-    width = int32_t(Le32At(bytes, 18));
-    height = int32_t(Le32At(bytes, 22));
-    bitsPerPixel = Le16At(bytes, 28);
-    compression = Le32At(bytes, 30);
-    colours = Le32At(bytes, 46);
-    colourEntryBytes = 4;
-    // The colour masks follow a plain info header; the later headers hold them inside.
-    if (headerBytes == InfoHeaderBytes && compression == Bitfields) maskBytes = 12;
-  } else {
-    return PixelBytes::Unusual;
-  }
-  if (compression != Uncompressed && compression != Bitfields) return PixelBytes::Compressed;
-  width = std::abs(width);
-  height = std::abs(height);
-  if (width > MaxBmpSide || height > MaxBmpSide) return PixelBytes::Unusual;  // refused by size anyway
-  int64_t colourTableBytes = 0;
-  if (bitsPerPixel <= 8) {
-    if (colours > (1u << bitsPerPixel)) return PixelBytes::Unusual;
-    colourTableBytes = int64_t(colours ? colours : 1u << bitsPerPixel) * colourEntryBytes;
-  } else if (colours != 0) {
-    return PixelBytes::Unusual;
-  }
-  const int64_t headersEnd = FileHeaderBytes + headerBytes + maskBytes + colourTableBytes;
-  if (dataOffset < headersEnd || dataOffset > bytes.size()) return PixelBytes::Unusual;
-  const int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-  return dataOffset + rowBytes * height <= bytes.size() ? PixelBytes::Complete : PixelBytes::Missing;
-}
-
-// The colours of a decoded picture. Indexed pictures are looked up here rather than by Qt's
-// conversion, which reads past the end of the colour table for an index the table lacks, and a
-// file may well use such indexes. They are black.
-std::vector<Color> ColoursOf(QImage image) {
-  const int width = image.width(), height = image.height();
-  std::vector<Color> pixels(size_t(width) * size_t(height));
-  const QImage::Format format = image.format();
-  if (format == QImage::Format_Indexed8 || format == QImage::Format_Mono || format == QImage::Format_MonoLSB) {
-    std::array<Color, 256> table{};
-    const QList<QRgb> colours = image.colorTable();
-    for (qsizetype i = 0; i < std::min<qsizetype>(colours.size(), 256); ++i)
-      table[size_t(i)] = world::Rgb(uint8_t(qRed(colours[i])), uint8_t(qGreen(colours[i])), uint8_t(qBlue(colours[i])));
-    for (int y = 0; y < height; ++y) {
-      const uchar* line = image.constScanLine(y);
-      Color* out = pixels.data() + size_t(y) * width;
-      for (int x = 0; x < width; ++x) {
-        const int index = format == QImage::Format_Indexed8 ? line[x]
-                          : format == QImage::Format_Mono   ? line[x >> 3] >> (7 - (x & 7)) & 1
-                                                            : line[x >> 3] >> (x & 7) & 1;
-        out[x] = table[size_t(index)];
-      }
-    }
-    return pixels;
-  }
-  image.convertTo(QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    Color* out = pixels.data() + size_t(y) * width;
-    for (int x = 0; x < width; ++x)
-      out[x] = world::Rgb(uint8_t(qRed(line[x])), uint8_t(qGreen(line[x])), uint8_t(qBlue(line[x])));
-  }
-  return pixels;
-}
-
-// Decodes into a picture whose memory is set to `fill` beforehand, which the decoder keeps for
-// the pixels it does not write when it reuses the picture (`reused`), as it does for the right
-// size and format. False when the decoder refuses the file or it is larger than the limits.
-bool DecodeOver(QByteArray& bytes, uint8_t fill, QImage& image, bool& reused) {
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer, "bmp");
-  // Only a real BMP is accepted, whatever else the bytes might decode as.
-  reader.setAutoDetectImageFormat(false);
-  // A top-down picture reports its height negative, as its header stores it.
-  const QSize size = reader.size();
-  const int64_t width = std::abs(int64_t(size.width())), height = std::abs(int64_t(size.height()));
-  if (width > MaxBmpSide || height > MaxBmpSide || width * height > MaxBmpPixels) return false;
-  const int64_t limitBytes = int64_t(QImageReader::allocationLimit()) << 20;  // 0: none
-  if (limitBytes > 0 && width * height * 4 > limitBytes) return false;
-  image = QImage(int(width), int(height), reader.imageFormat());
-  if (!image.isNull()) std::memset(image.bits(), fill, size_t(image.sizeInBytes()));
-  const uchar* filled = image.constBits();
-  if (!reader.read(&image) || image.isNull()) return false;
-  reused = filled != nullptr && image.constBits() == filled;
-  return true;
-}
-
-// Decodes an uncompressed 24-bit picture with the plain 54-byte headers, the form map pictures
-// come in, without Qt's general decoder and its second copy of the pixels. Its pixels are
-// exactly Qt's. Returns false for any other picture, which Qt reads instead.
-bool DecodePlain24Bit(const QByteArray& bytes, int& width, int& height, std::vector<Color>& pixels) {
-  constexpr qsizetype HeaderBytes = 14 + 40;
-  if (bytes.size() < HeaderBytes || bytes[0] != 'B' || bytes[1] != 'M') return false;
-  const int64_t w = int32_t(Le32At(bytes, 18)), h = int32_t(Le32At(bytes, 22));
-  // Pixels right after the headers, one plane, 24 bits, no compression, no colour table.
-  const bool plain = Le32At(bytes, 10) == HeaderBytes && Le32At(bytes, 14) == 40 && Le16At(bytes, 26) == 1 &&
-                     Le16At(bytes, 28) == 24 && Le32At(bytes, 30) == 0;
-  if (!plain || Le32At(bytes, 46) != 0 || w <= 0 || h == 0) return false;
-  const bool topDown = h < 0;
-  const int64_t rows = topDown ? -h : h;
-  if (w > MaxBmpSide || rows > MaxBmpSide || w * rows > MaxBmpPixels) throw NotValid();
-  const int64_t rowBytes = (w * 3 + 3) & ~int64_t(3);
-  if (HeaderBytes + rowBytes * rows > bytes.size()) throw NotValid();
-
-  pixels.resize(size_t(w) * size_t(rows));
-  const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData()) + HeaderBytes;
-  for (int64_t y = 0; y < rows; ++y) {
-    const uint8_t* in = data + (topDown ? y : rows - 1 - y) * rowBytes;
-    Color* out = pixels.data() + y * w;
-    // Blue, green, red taken four bytes at a time; past the last pixel of the file lies the
-    // terminating zero that QByteArray always keeps.
-    for (int64_t x = 0; x < w; ++x, in += 3) {
-      uint32_t bgr;
-      std::memcpy(&bgr, in, sizeof bgr);
-      out[x] = __builtin_bswap32(bgr << 8);
-    }
-  }
-  width = int(w);
-  height = int(rows);
-  return true;
-}
 
 // Blue, green and red of a colour in the low three bytes; the top byte is no colour.
 uint64_t BgrOf(Color c) { return __builtin_bswap32(c) >> 8; }
@@ -223,36 +62,11 @@ void Surface::LoadBmp(const std::filesystem::path& path) {
     throw CannotOpen(path);
   }
   if (!file) throw NotValid();
-  QByteArray bytes = QByteArray::fromRawData(file->data(), qsizetype(file->size()));
-  const PixelBytes pixelBytes = PixelBytesOf(bytes);
-  if (pixelBytes == PixelBytes::Missing) throw NotValid();
-
-  int plainWidth = 0, plainHeight = 0;
-  std::vector<Color> plainPixels;
-  if (DecodePlain24Bit(bytes, plainWidth, plainHeight, plainPixels)) {
-    width_ = plainWidth;
-    height_ = plainHeight;
-    pixels_ = std::move(plainPixels);
-    contentId_ = 0;
-    return;
-  }
-
-  // The pixels a compressed picture leaves out take colour 0 of its table, as on a bitmap
-  // that starts out cleared.
-  QImage image;
-  bool reused = false;
-  if (!DecodeOver(bytes, 0x00, image, reused)) throw NotValid();
-  std::vector<Color> pixels = ColoursOf(image);
-  // A file whose layout does not vouch for its pixels is decoded a second time over all one
-  // bits: a pixel the decoder did not write from the file differs between the two.
-  if (pixelBytes == PixelBytes::Unusual || !reused) {
-    QImage again;
-    if (!DecodeOver(bytes, 0xFF, again, reused) || again.size() != image.size() || ColoursOf(again) != pixels)
-      throw NotValid();
-  }
-  width_ = image.width();
-  height_ = image.height();
-  pixels_ = std::move(pixels);
+  BmpPicture picture = DecodeBmp({reinterpret_cast<const uint8_t*>(file->data()), file->size()});
+  if (picture.fault != BmpFault::None) throw NotValid();
+  width_ = picture.width;
+  height_ = picture.height;
+  pixels_ = std::move(picture.pixels);
   contentId_ = 0;
 }
 

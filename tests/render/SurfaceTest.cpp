@@ -161,8 +161,8 @@ TEST(Surface, ContentIdStaysWithTheContentAndChangesWithEveryChange) {
   }
 }
 
-// Plain 24-bit pictures, the form map pictures come in, are decoded by our own code, the rest
-// through Qt.
+// Plain 24-bit pictures, the form map pictures come in, are decoded on a fast path of their
+// own, the rest by the general decoder.
 TEST(Bmp, SavedBytesAndLoadedPixelsFollowTheFileLayout) {
   const testing::ScratchDir dir("render_bmp");
   auto loaded = [&](const std::string& bytes) {
