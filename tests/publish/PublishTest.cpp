@@ -147,6 +147,9 @@ TEST_F(Publish, TitleIsTheWorldFolderNameUnlessGiven) {
   ASSERT_EQ(PublishYears("site", "Год3.tvk").status, 0);
   EXPECT_NE(ReadBytes(dir / "site/index.html").find("<title>world"), std::string::npos);
   EXPECT_EQ(Data(dir / "site/data/epoch.js", "epoch")["title"], "world");
+  // A title that is not UTF-8 still makes a site; its stray byte becomes U+FFFD in the data.
+  ASSERT_EQ(PublishYears("site", "Год3.tvk", "--title \"$(printf 'Игра \\377')\"").status, 0);
+  EXPECT_EQ(Data(dir / "site/data/epoch.js", "epoch")["title"], "Игра \uFFFD");
 }
 
 TEST_F(Publish, ANewSiteReplacesTheOldWholeAndAFailureLeavesItAsItWas) {

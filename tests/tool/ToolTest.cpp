@@ -35,8 +35,9 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
 }
 
 TEST_F(Tool, ReadCommandsPrintJsonWithNamesInUtf8AndWhatAFailedReadLeft) {
-  // The first name holds what JSON escapes, and separators that belong to the text.
-  dir.Write("turn.tvk", Lines({"", "-3", "Player", "a\"b\\c, d: e\x01\nf", "0 0", "Player", Cp("Ёж"),
+  // The first name holds what JSON escapes, a comma and a colon of its own, and a backslash last,
+  // right before the string's closing quote.
+  dir.Write("turn.tvk", Lines({"", "-3", "Player", "a\"b, c: d\x01\ne\\", "0 0", "Player", Cp("Ёж"),
                                "5 12", Cp("К 40 33,"), Cp("д 12 7,13 7,"), "END"}));
   // Land B has neither name nor income and is left out; C's name was read before its income failed.
   dir.Write("orv.dat", Lines({"", "", "2", "", Cp("АБ"), " x", "1:3 1,", "", "", "4:110 76", "",
@@ -45,7 +46,7 @@ TEST_F(Tool, ReadCommandsPrintJsonWithNamesInUtf8AndWhatAFailedReadLeft) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "{\"year\": -3, \"playerCount\": 2, \"players\": [{\"name\": "
-            "\"a\\\"b\\\\c, d: e\\u0001\\u000Af\", \"num1\": 0, \"num2\": 0, \"units\": []}, {\"name\": "
+            "\"a\\\"b, c: d\\u0001\\ne\\\\\", \"num1\": 0, \"num2\": 0, \"units\": []}, {\"name\": "
             "\"Ёж\", \"num1\": 5, \"num2\": 12, \"units\": [[40, 33, 11], [12, 7, 8], [13, 7, 8]]}"
             "]}\n");
 
