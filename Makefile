@@ -1,7 +1,7 @@
 # Entry points: `make run` opens the editor on the demo world, `make test` runs every test headless.
 # Both install the Debian packages the build needs first, when any is missing.
 
-PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libdeflate-dev libgtest-dev libgmock-dev \
+PACKAGES      := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libdeflate-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
                  desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl \
                  fonts-urw-base35 fonts-liberation
 # The browser tests drive Debian's Chromium with puppeteer-core from the npm registry.
@@ -63,7 +63,7 @@ test: web-deps build
 
 # The toolkit-free core (world, render, chronicle, editor, export) built and tested alone, with
 # Qt out of reach of the build: what a front end without Qt, such as the browser's, stands on.
-CORE_PACKAGES := cmake ninja-build g++ libdeflate-dev libgtest-dev libgmock-dev
+CORE_PACKAGES := cmake ninja-build g++ libdeflate-dev libgtest-dev libgmock-dev nlohmann-json3-dev
 test-core:
 	$(call ensure_packages,$(CORE_PACKAGES))
 	cmake --preset core

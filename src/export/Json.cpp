@@ -1,51 +1,31 @@
 #include "export/Json.h"
 
-#include <cstdio>
-#include <iostream>
-
 #include "world/Cp1251.h"
 
 namespace exporting {
 
-std::string JsonString(std::string_view utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (uint8_t(c) < 0x20 || c == 0x7F) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04X", unsigned(uint8_t(c)));
-      out += escape;
-    } else {
-      out += c;
+std::string JsonText(const Json& value) {
+  const std::string compact = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+  // nlohmann-json writes no blank after a separator: one goes after every comma and colon that
+  // is not inside a string.
+  std::string text;
+  text.reserve(compact.size() + compact.size() / 4);
+  bool inString = false, escaped = false;
+  for (const char c : compact) {
+    text += c;
+    if (inString) {
+      if (escaped) escaped = false;
+      else if (c == '\\') escaped = true;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == ',' || c == ':') {
+      text += ' ';
     }
   }
-  return out + "\"";
+  return text;
 }
 
-std::string JsonCp1251String(std::string_view bytes) {
-  return JsonString(world::Cp1251ToUtf8(bytes));
-}
-
-JsonObject& JsonObject::Add(std::string_view key, std::string_view rawJson) {
-  if (text_.size() > 1) text_ += ", ";
-  text_ += JsonString(key);
-  text_ += ": ";
-  text_ += rawJson;
-  return *this;
-}
-
-JsonObject& JsonObject::Add(std::string_view key, long long number) {
-  return Add(key, std::to_string(number));
-}
-
-JsonArray& JsonArray::Add(std::string_view rawJson) {
-  if (text_.size() > 1) text_ += ", ";
-  text_ += rawJson;
-  return *this;
-}
-
-JsonArray& JsonArray::Add(long long number) { return Add(std::to_string(number)); }
+Json NameJson(std::string_view cp1251) { return world::Cp1251ToUtf8(cp1251); }
 
 }  // namespace exporting

@@ -1,36 +1,20 @@
 #pragma once
-// Just enough JSON writing for the tool's output and the site's data: one line, ", " and ": " as separators.
+// JSON values for the tool's output and the site's data, built with nlohmann-json. Members keep
+// the order they were added in, which scripts reading the output may rely on.
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
 namespace exporting {
 
-// A JSON string literal of UTF-8 text; quotes, backslashes and control bytes are escaped.
-std::string JsonString(std::string_view utf8);
-// The same for Windows-1251 bytes (names as the files hold them).
-std::string JsonCp1251String(std::string_view bytes);
+using Json = nlohmann::ordered_json;
 
-// Builds `{"key": value, ...}` one member at a time.
-class JsonObject {
- public:
-  JsonObject& Add(std::string_view key, std::string_view rawJson);
-  JsonObject& Add(std::string_view key, long long number);
-  std::string str() const { return text_ + "}"; }
+// The value on one line with ", " and ": " between items, as the tool has always written it.
+// Bytes that are not UTF-8 (a title from the command line, say) become U+FFFD.
+std::string JsonText(const Json& value);
 
- private:
-  std::string text_ = "{";
-};
-
-// Builds `[a, b, ...]` from raw JSON values.
-class JsonArray {
- public:
-  JsonArray& Add(std::string_view rawJson);
-  JsonArray& Add(long long number);
-  std::string str() const { return text_ + "]"; }
-
- private:
-  std::string text_ = "[";
-};
+// A name as the game's files hold it, in Windows-1251, as a JSON string (UTF-8).
+Json NameJson(std::string_view cp1251);
 
 }  // namespace exporting

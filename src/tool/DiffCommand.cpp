@@ -40,40 +40,6 @@ void PrintText(const chronicle::TurnChanges& changes) {
   std::cout << "Всего: " << GroupsText(before, after) << "\n";
 }
 
-std::string PlacedJson(const std::vector<chronicle::Placed>& units) {
-  exporting::JsonArray list;
-  for (const chronicle::Placed& u : units) list.Add(exporting::JsonObject().Add("kind", u.kind).Add("x", u.x).Add("y", u.y).str());
-  return list.str();
-}
-
-void PrintJson(const chronicle::TurnChanges& changes) {
-  exporting::JsonArray players;
-  for (const chronicle::PlayerChanges& player : changes.players) {
-    exporting::JsonObject json;
-    json.Add("player", player.player).Add("name", exporting::JsonCp1251String(player.name));
-    if (player.renamedFrom) json.Add("renamedFrom", exporting::JsonCp1251String(*player.renamedFrom));
-    exporting::JsonArray moved;
-    for (const chronicle::Moved& m : player.moved)
-      moved.Add(exporting::JsonObject()
-                    .Add("kind", m.kind)
-                    .Add("from", exporting::JsonArray().Add(m.fromX).Add(m.fromY).str())
-                    .Add("to", exporting::JsonArray().Add(m.toX).Add(m.toY).str())
-                    .str());
-    json.Add("added", PlacedJson(player.added))
-        .Add("removed", PlacedJson(player.removed))
-        .Add("moved", moved.str())
-        .Add("before", exporting::GroupsJson(player.before))
-        .Add("after", exporting::GroupsJson(player.after));
-    players.Add(json.str());
-  }
-  std::cout << exporting::JsonObject()
-                   .Add("old", exporting::JsonObject().Add("year", changes.oldYear).str())
-                   .Add("new", exporting::JsonObject().Add("year", changes.newYear).str())
-                   .Add("players", players.str())
-                   .str()
-            << "\n";
-}
-
 }  // namespace
 
 int DiffCommand(const Arguments& args) {
@@ -91,7 +57,10 @@ int DiffCommand(const Arguments& args) {
     return ExitFailed;
   }
   const chronicle::TurnChanges changes = chronicle::DiffTurns(older, newer);
-  json ? PrintJson(changes) : PrintText(changes);
+  if (json)
+    std::cout << exporting::JsonText(exporting::TurnChangesJson(changes)) << "\n";
+  else
+    PrintText(changes);
   return ExitOk;
 }
 

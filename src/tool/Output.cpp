@@ -6,9 +6,9 @@
 
 namespace tool {
 
-int PrintResult(exporting::JsonObject json, const std::optional<std::string>& error) {
-  if (error) json.Add("error", exporting::JsonString(*error));
-  std::cout << json.str() << "\n";
+int PrintResult(exporting::Json json, const std::optional<std::string>& error) {
+  if (error) json["error"] = *error;
+  std::cout << exporting::JsonText(json) << "\n";
   if (!error) return ExitOk;
   std::cerr << *error << "\n";
   return ExitFailed;

@@ -22,6 +22,6 @@ std::optional<std::string> ErrorOfRead(Read&& read) {
 
 // Writes `json` and a line end to standard output; after a failed read adds its "error"
 // member, writes the error text to standard error and returns the failure status.
-int PrintResult(exporting::JsonObject json, const std::optional<std::string>& error);
+int PrintResult(exporting::Json json, const std::optional<std::string>& error);
 
 }  // namespace tool

@@ -11,7 +11,6 @@
 #include "chart/Chart.h"
 #include "export/ChronicleJson.h"
 #include "tool/Commands.h"
-#include "export/Json.h"
 #include "tool/Options.h"
 #include "world/Cp1251.h"
 #include "world/FileError.h"
@@ -63,16 +62,6 @@ std::string Csv(const std::vector<chronicle::YearStats>& years) {
   return out.str();
 }
 
-std::string Json(const std::vector<chronicle::YearStats>& years) {
-  exporting::JsonArray yearList;
-  for (const chronicle::YearStats& year : years) {
-    exporting::JsonArray players;
-    for (const chronicle::PlayerStats& player : year.players) players.Add(exporting::PlayerStatsJson(player));
-    yearList.Add(exporting::JsonObject().Add("year", year.year).Add("players", players.str()).str());
-  }
-  return exporting::JsonObject().Add("years", yearList.str()).str() + "\n";
-}
-
 }  // namespace
 
 int StatsCommand(const Arguments& args) {
@@ -90,7 +79,7 @@ int StatsCommand(const Arguments& args) {
       world::ReplaceFile(*request->csv, csv.data(), csv.size());
     }
     if (request->json) {
-      const std::string json = Json(years);
+      const std::string json = exporting::JsonText(exporting::StatsJson(years)) + "\n";
       world::ReplaceFile(*request->json, json.data(), json.size());
     }
     if (request->chart) {

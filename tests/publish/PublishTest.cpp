@@ -1,6 +1,4 @@
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 #include <map>
 
@@ -13,6 +11,8 @@ using testing_files::Lines;
 using testing_files::ReadBytes;
 
 namespace fs = std::filesystem;
+// Its == tells members in another order apart, so a change of order fails as a change of value does.
+using Json = nlohmann::ordered_json;
 
 namespace {
 
@@ -51,18 +51,13 @@ class Publish : public Tool {
     dir.Write("Год5.tvk", Lines({"legend", "5", "Player", Cp("Север"), "0 0", Cp("д 4 3,"), "END"}));
   }
 
-  // The JSON inside a data file: the call around it stripped.
-  QJsonObject Data(const fs::path& file, const std::string& call) {
+  // The JSON inside a data file: the call around it stripped, members in the order written.
+  Json Data(const fs::path& file, const std::string& call) {
     const std::string text = ReadBytes(file);
     const std::string head = "Tirmagor." + call + "(", tail = ");\n";
-    EXPECT_EQ(text.substr(0, head.size()), head) << file;
-    EXPECT_GE(text.size(), head.size() + tail.size());
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << file;
-    QJsonParseError error;
-    const QByteArray json = QByteArray::fromStdString(text.substr(head.size(), text.size() - head.size() - tail.size()));
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-    return document.object();
+    EXPECT_TRUE(text.starts_with(head) && text.ends_with(tail)) << file << ": " << text.substr(0, 40);
+    if (text.size() < head.size() + tail.size()) return nullptr;
+    return Json::parse(text.substr(head.size(), text.size() - head.size() - tail.size()));
   }
 
   ToolRun PublishYears(const std::string& site, const std::string& turns, const std::string& more = "") {
@@ -70,10 +65,15 @@ class Publish : public Tool {
   }
 };
 
-QJsonArray Tuple(std::initializer_list<int> numbers) {
-  QJsonArray array;
-  for (int n : numbers) array.append(n);
-  return array;
+// The map-sized land grid of the fixture's orv.dat: "A" in the first four cells of row 1, "B" of row 2.
+Json LandGrid() {
+  Json grid;
+  for (int y = 1; y <= world::MapHeight; ++y) {
+    Json row;
+    for (int x = 1; x <= world::MapWidth; ++x) row.push_back(y <= 2 && x <= 4 ? 'A' + y - 1 : 0);
+    grid.push_back(row);
+  }
+  return grid;
 }
 
 TEST_F(Publish, SiteHasThePageTheRenderedPicturesAndTheDataOfEveryYear) {
@@ -90,62 +90,66 @@ TEST_F(Publish, SiteHasThePageTheRenderedPicturesAndTheDataOfEveryYear) {
   EXPECT_EQ(ReadBytes(dir / "site/maps/3.png"), ReadBytes(dir / "rendered/Год3.png"));
   EXPECT_EQ(ReadBytes(dir / "site/maps/4.png"), ReadBytes(dir / "rendered/Год4.png"));
 
-  const QJsonObject epoch = Data(dir / "site/data/epoch.js", "epoch");
-  EXPECT_EQ(epoch["title"].toString(), QString("Игра <1> & \"всё\""));
-  const QJsonObject map = epoch["map"].toObject();
-  EXPECT_EQ(map["width"].toInt(), 300);
-  EXPECT_EQ(map["height"].toInt(), 200);
-  // Cell (2, 2) starts at map pixel (60, 38), where the editor draws it.
-  EXPECT_EQ(map["cellLeft"].toInt() + 2 * map["cellSize"].toInt(), 60);
-  EXPECT_EQ(map["cellTop"].toInt() + 2 * map["cellSize"].toInt(), 38);
-  EXPECT_EQ(epoch["kinds"].toArray()[12].toObject()["word"].toString(), QString("замок"));
-  EXPECT_EQ(epoch["kinds"].toArray()[15].toObject()["group"].toString(), QString("mine"));
-  EXPECT_EQ(epoch["land"].toArray()[1].toArray()[3].toInt(), 'B');
-  EXPECT_EQ(epoch["land"].toArray()[2].toArray()[0].toInt(), 0);
-  EXPECT_EQ(epoch["mines"].toArray(), QJsonArray({Tuple({3, 2, 2})}));
-  const QJsonObject landB = epoch["lands"].toObject()[QString::number('B')].toObject();
-  EXPECT_EQ(landB["name"].toString(), QString("Борея <юг>"));
-  EXPECT_EQ(landB["income"].toInt(), -4);
-  EXPECT_EQ(epoch["players"].toArray()[1].toObject()["color"].toString(), QString("#c81e11"));
-  EXPECT_EQ(epoch["players"].toArray().size(), world::MaxPlayers);
+  // Every member, in its place, as the page and other readers of the data know it. Cell (2, 2)
+  // starts at map pixel (60, 38), where the editor draws it; the years come in order, whatever
+  // order the turns came in; player 2 of year 4 was renamed and its name needs escaping.
+  Json epoch = Json::parse(R"json({"format": 1, "title": "Игра <1> & \"всё\"",
+    "map": {"width": 300, "height": 200, "cellSize": 20, "cellLeft": 20, "cellTop": -2, "columns": 110, "rows": 76},
+    "kinds": [{"code": 1, "word": "гном", "group": "troop"}, {"code": 2, "word": "варвар", "group": "troop"},
+      {"code": 3, "word": "эльф", "group": "troop"}, {"code": 4, "word": "орк", "group": "troop"},
+      {"code": 5, "word": "рыцарь", "group": "troop"}, {"code": 6, "word": "маг", "group": "troop"},
+      {"code": 7, "word": "зомби", "group": "troop"}, {"code": 8, "word": "дракон", "group": "troop"},
+      {"code": 9, "word": "личное войско", "group": "troop"}, {"code": 10, "word": "корабь(флот)", "group": "troop"},
+      {"code": 11, "word": "крепость", "group": "building"}, {"code": 12, "word": "город", "group": "building"},
+      {"code": 13, "word": "замок", "group": "building"}, {"code": 14, "word": "поместье", "group": "building"},
+      {"code": 15, "word": "башня", "group": "building"}, {"code": 16, "word": "медь", "group": "mine"},
+      {"code": 17, "word": "серебро", "group": "mine"}, {"code": 18, "word": "золото", "group": "mine"},
+      {"code": 19, "word": "мифрил", "group": "mine"}],
+    "mineNames": ["Серебряный", "Золотой", "Мифриловый", "Драконий"], "land": "the grid",
+    "mines": [[3, 2, 2]], "lands": {"65": {"name": "Аркадия", "income": 15}, "66": {"name": "Борея <юг>", "income": -4}},
+    "players": [{"player": 1, "color": "#000000"}, {"player": 2, "color": "#c81e11"}, {"player": 3, "color": "#ff8040"},
+      {"player": 4, "color": "#808080"}, {"player": 5, "color": "#ff0000"}, {"player": 6, "color": "#00c0ff"},
+      {"player": 7, "color": "#00ff00"}, {"player": 8, "color": "#0d680a"}, {"player": 9, "color": "#ffff00"},
+      {"player": 10, "color": "#000000"}, {"player": 11, "color": "#0000ff"}, {"player": 12, "color": "#000080"},
+      {"player": 13, "color": "#008080"}, {"player": 14, "color": "#00ff80"}, {"player": 15, "color": "#00ffff"},
+      {"player": 16, "color": "#800000"}, {"player": 17, "color": "#800080"}, {"player": 18, "color": "#808000"},
+      {"player": 19, "color": "#8080ff"}, {"player": 20, "color": "#80ff00"}, {"player": 21, "color": "#80ff80"},
+      {"player": 22, "color": "#80ffff"}, {"player": 23, "color": "#ff0080"}, {"player": 24, "color": "#ff8080"},
+      {"player": 25, "color": "#ff80ff"}, {"player": 26, "color": "#ffff80"}, {"player": 27, "color": "#ffffff"}],
+    "years": [
+      {"year": 3, "map": "maps/3.png", "data": "data/3.js", "players": [
+        {"player": 1, "name": "Север", "kinds": [0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0],
+         "troops": 1, "buildings": 1, "mines": 0, "total": 2},
+        {"player": 2, "name": "Юг", "kinds": [1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0],
+         "troops": 1, "buildings": 0, "mines": 0, "total": 1}]},
+      {"year": 4, "map": "maps/4.png", "data": "data/4.js", "players": [
+        {"player": 1, "name": "Север", "kinds": [0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0],
+         "troops": 1, "buildings": 1, "mines": 0, "total": 2},
+        {"player": 2, "name": "Юг \"<b>\"", "kinds": [1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0],
+         "troops": 1, "buildings": 0, "mines": 0, "total": 1}]}]})json");
+  epoch["land"] = LandGrid();
+  EXPECT_EQ(Data(dir / "site/data/epoch.js", "epoch"), epoch);
 
-  // Years in order, whatever order the turns came in.
-  const QJsonArray years = epoch["years"].toArray();
-  ASSERT_EQ(years.size(), 2);
-  EXPECT_EQ(years[0].toObject()["year"].toInt(), 3);
-  EXPECT_EQ(years[1].toObject()["map"].toString(), QString("maps/4.png"));
-  EXPECT_EQ(years[1].toObject()["data"].toString(), QString("data/4.js"));
-  const QJsonObject north3 = years[0].toObject()["players"].toArray()[0].toObject();
-  EXPECT_EQ(north3["troops"].toInt(), 1);
-  EXPECT_EQ(north3["buildings"].toInt(), 1);
-  EXPECT_EQ(north3["total"].toInt(), 2);
-  EXPECT_EQ(north3["kinds"].toArray()[7].toInt(), 1);  // the dragon
-
-  const QJsonObject first = Data(dir / "site/data/3.js", "year");
-  EXPECT_TRUE(first["diff"].isNull());
-  EXPECT_EQ(first["players"].toArray()[0].toObject()["units"].toArray(),
-            QJsonArray({Tuple({2, 2, 8}), Tuple({3, 1, 11})}));
-
-  const QJsonObject second = Data(dir / "site/data/4.js", "year");
-  EXPECT_EQ(second["players"].toArray()[1].toObject()["name"].toString(), QString("Юг \"<b>\""));
-  const QJsonObject diff = second["diff"].toObject();
-  EXPECT_EQ(diff["from"].toInt(), 3);
-  const QJsonArray changed = diff["players"].toArray();
-  ASSERT_EQ(changed.size(), 2);
-  const QJsonObject north = changed[0].toObject();
-  EXPECT_EQ(north["moved"].toArray(), QJsonArray({Tuple({8, 2, 2, 4, 3})}));
-  EXPECT_EQ(north["added"].toArray(), QJsonArray({Tuple({13, 1, 1})}));
-  EXPECT_EQ(north["removed"].toArray(), QJsonArray({Tuple({11, 3, 1})}));
-  EXPECT_FALSE(north.contains("renamedFrom"));
-  const QJsonObject south = changed[1].toObject();
-  EXPECT_EQ(south["renamedFrom"].toString(), QString("Юг"));
-  EXPECT_TRUE(south["moved"].toArray().isEmpty());
+  EXPECT_EQ(Data(dir / "site/data/3.js", "year"), Json::parse(R"json({"year": 3, "players": [
+    {"player": 1, "name": "Север", "units": [[2, 2, 8], [3, 1, 11]]}, {"player": 2, "name": "Юг", "units": [[5, 5, 1]]}],
+    "diff": null})json"));
+  EXPECT_EQ(Data(dir / "site/data/4.js", "year"), Json::parse(R"json({"year": 4, "players": [
+    {"player": 1, "name": "Север", "units": [[4, 3, 8], [1, 1, 13]]},
+    {"player": 2, "name": "Юг \"<b>\"", "units": [[5, 5, 1]]}],
+    "diff": {"from": 3, "players": [
+      {"player": 1, "name": "Север", "added": [[13, 1, 1]], "removed": [[11, 3, 1]], "moved": [[8, 2, 2, 4, 3]],
+       "before": {"troops": 1, "buildings": 1, "mines": 0}, "after": {"troops": 1, "buildings": 1, "mines": 0}},
+      {"player": 2, "name": "Юг \"<b>\"", "renamedFrom": "Юг", "added": [], "removed": [], "moved": [],
+       "before": {"troops": 1, "buildings": 0, "mines": 0}, "after": {"troops": 1, "buildings": 0, "mines": 0}}]}})json"));
 }
 
 TEST_F(Publish, TitleIsTheWorldFolderNameUnlessGiven) {
   ASSERT_EQ(PublishYears("site", "Год3.tvk").status, 0);
   EXPECT_NE(ReadBytes(dir / "site/index.html").find("<title>world"), std::string::npos);
-  EXPECT_EQ(Data(dir / "site/data/epoch.js", "epoch")["title"].toString(), QString("world"));
+  EXPECT_EQ(Data(dir / "site/data/epoch.js", "epoch")["title"], "world");
+  // A title that is not UTF-8 still makes a site; its stray byte becomes U+FFFD in the data.
+  ASSERT_EQ(PublishYears("site", "Год3.tvk", "--title \"$(printf 'Игра \\377')\"").status, 0);
+  EXPECT_EQ(Data(dir / "site/data/epoch.js", "epoch")["title"], "Игра \uFFFD");
 }
 
 TEST_F(Publish, ANewSiteReplacesTheOldWholeAndAFailureLeavesItAsItWas) {
