@@ -40,8 +40,13 @@ std::string ColorText(world::Color color) {
 }
 
 const char* GroupName(int kind) {
-  if (world::IsTroop(kind)) return "troop";
-  return world::IsBuilding(kind) ? "building" : "mine";
+  switch (world::GroupOf(kind)) {
+    case world::KindGroup::Troop: return "troop";
+    case world::KindGroup::Building: return "building";
+    case world::KindGroup::Mine: return "mine";
+    case world::KindGroup::None: break;
+  }
+  return "none";
 }
 
 std::string KindsJson() {
@@ -49,7 +54,7 @@ std::string KindsJson() {
   for (int k = 1; k <= world::KindCount; ++k)
     kinds.Add(JsonObject()
                   .Add("code", k)
-                  .Add("word", JsonString(world::UnitLegendWords[size_t(k)]))
+                  .Add("word", JsonString(world::InfoOfKind(k).legendWord))
                   .Add("group", JsonString(GroupName(k)))
                   .str());
   return kinds.str();

@@ -73,7 +73,7 @@ TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
                                "M 5 6,", "END", "", ""}));
   EXPECT_EQ(RunTool("rewrite hand.tvk out.tvk").status, 0);
   EXPECT_EQ(testing_files::ReadBytes(dir / "out.tvk"),
-            Lines({world::TurnLegendLine, "1203", "Player", "Ann", "44 2", "M 5 6,",
+            Lines({world::TurnLegendLine(), "1203", "Player", "Ann", "44 2", "M 5 6,",
                    Cp("г 1 2,3 4,"), "END"}));
 
   const ToolRun run = RunTool("rewrite missing.tvk never.tvk");
@@ -83,14 +83,14 @@ TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
 }
 
 TEST_F(Tool, CheckPassesCleanFilesAndReportsEachProblemAtItsLine) {
-  dir.Write("clean.TVK", Lines({world::TurnLegendLine, "17", "Player", "Ann", "5 12", "M 5 6,",
+  dir.Write("clean.TVK", Lines({world::TurnLegendLine(), "17", "Player", "Ann", "5 12", "M 5 6,",
                                 "END"}));
   dir.Write("good.pal", Lines({"1 2 3", "", "4 5 6"}));
   dir.Write("good.dat",
             Lines({"", "", "1", "", "AB", "1:1 1,", "", "", "", "", "A", "Alpha", "3"}));
   EXPECT_EQ(RunTool("check clean.TVK good.pal good.dat").status, 0);
 
-  dir.Write("broken.tvk", Lines({world::TurnLegendLine, Cp("17г"), "Player", "A", "0 0",
+  dir.Write("broken.tvk", Lines({world::TurnLegendLine(), Cp("17г"), "Player", "A", "0 0",
                                  Cp("д 0 3,"), "END"}));
   dir.Write("orv.dat", Lines({"", "", "1", "", std::string(111, 'A'), "", "", "", ""}));
   dir.Write("b.pal", Lines({"1 2 3", "", "4 5 -6"}));
