@@ -15,6 +15,7 @@
 
 #include "render/Surface.h"
 #include "world/FileError.h"
+#include "world/FileName.h"
 #include "world/FileReplacement.h"
 #include "world/TextReader.h"
 
@@ -377,9 +378,7 @@ void Surface::SavePng(const std::filesystem::path& path, world::Sync sync) const
 }
 
 bool HasPngExtension(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".png";
+  return world::HasExtension(path, ".png");
 }
 
 }  // namespace render
