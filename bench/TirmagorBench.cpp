@@ -209,7 +209,7 @@ void EpochExport(benchmark::State& state, const char* extension) {
     pictures.push_back(ExportedPicture(year, extension));
   }
   for (auto _ : state) {
-    const auto errors = tool::RenderEpoch(TheWorld->StartupDir(), std::nullopt, turns, pictures);
+    const auto errors = exporting::RenderEpoch(TheWorld->StartupDir(), std::nullopt, turns, pictures);
     for (const auto& error : errors)
       if (error) {
         state.SkipWithError(error->c_str());
