@@ -15,11 +15,8 @@ namespace {
 using world::MapHeight;
 using world::MapWidth;
 
-enum Kind : uint8_t {
-  Dwarf = 1, Barbarian, Elf, Orc, Knight, Mage, Zombie, Dragon, Guard, Ship,
-  Fortress, City, Castle, Estate, Tower,
-  Copper, Silver, Gold, Mithril,
-};
+using Kind = world::UnitKind;
+using enum world::UnitKind;
 
 struct PlayerSeed {
   const char* name;  // UTF-8; at most 16 characters
@@ -43,7 +40,9 @@ constexpr int MaxBuildings = 14;
 constexpr int MaxCities = 5;
 constexpr int MarchingArmies = 4;  // a player recruits while it has fewer
 
-bool IsArmy(uint8_t kind) { return world::IsTroop(kind) && kind != Guard; }
+// Kind 0 marks a piece beaten in this year's fights; it stays in them as an army until Fight
+// sweeps it away (so it may be beaten again), and the demo's turn files were made that way.
+bool IsArmy(uint8_t kind) { return kind == NoKind || (world::IsTroop(kind) && kind != Guard); }
 
 int Speed(uint8_t kind) {
   switch (kind) {
@@ -286,10 +285,10 @@ void Game::Fight() {
           if (!random_.Chance(30)) continue;
           Piece& loser = random_.Chance(50) ? a : b;
           --pieceCount_[size_t(loser.x)][size_t(loser.y)];
-          loser.kind = 0;  // swept away below
+          loser.kind = NoKind;  // swept away below
         }
   for (Player& player : players_)
-    std::erase_if(player.pieces, [](const Piece& piece) { return piece.kind == 0; });
+    std::erase_if(player.pieces, [](const Piece& piece) { return piece.kind == NoKind; });
 }
 
 void Game::Grow(int year, Player& player) {

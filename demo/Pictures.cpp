@@ -287,7 +287,7 @@ Surface MakeLegend(const PixelFont& font, const Surface& iconSheet, const Surfac
     legend.CopyArea({left, top, left + CellSize, top + CellSize}, sheet, {source, 0, source + CellSize, CellSize});
     markers.Paint(legend, left + 28, top, kind, LightPlayer);
     if (!mineUnit) markers.Paint(legend, left + 52, top, kind, DarkPlayer);
-    std::string letter = world::Cp1251ToUtf8(std::string(1, char(world::UnitLetters[kind])));
+    std::string letter = world::Cp1251ToUtf8(std::string(1, char(world::InfoOfKind(kind).letter)));
     font.DrawText(legend, left + 82, top + 3, letter, Ink, 2);
     font.DrawText(legend, left + 102, top + 7, KindIcons[size_t(kind - 1)].name, Ink);
   };

@@ -37,7 +37,7 @@ std::string Numbers(FuzzedDataProvider& in, std::initializer_list<std::pair<int,
 // A turn file made mostly of the format's own parts, so that most of them read.
 std::string GenerateTurnText(FuzzedDataProvider& in) {
   const char* const others[] = {"\xD1", "x", " ", ""};  // no unit's letter
-  std::string text = in.ConsumeBool() ? std::string(world::TurnLegendLine) : in.ConsumeRandomLengthString(8);
+  std::string text = in.ConsumeBool() ? world::TurnLegendLine() : in.ConsumeRandomLengthString(8);
   text += "\r\n" + Numbers(in, {{-3, 1003}}) + "\r\nPlayer\r\n";
   const int players = in.ConsumeIntegralInRange(0, 29);
   for (int p = 1; p <= players; ++p) {
@@ -45,7 +45,7 @@ std::string GenerateTurnText(FuzzedDataProvider& in) {
     text += Numbers(in, {{0, 300}, {0, 300}}) + "\r\n";
     for (int lines = in.ConsumeIntegralInRange(0, 4); lines > 0; --lines) {
       const size_t letter = in.ConsumeIntegralInRange<size_t>(0, world::KindCount + 3);
-      text += letter < world::KindCount ? std::string(1, char(world::UnitLetters[letter + 1]))
+      text += letter < world::KindCount ? std::string(1, char(world::InfoOfKind(int(letter) + 1).letter))
                                         : std::string(others[letter - world::KindCount]);
       text += " ";
       const int units = in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 6) : in.ConsumeIntegralInRange(0, 130);

@@ -13,6 +13,7 @@
 
 #include "world/Cp1251.h"
 #include "world/FileError.h"
+#include "world/FileName.h"
 #include "world/FileReplacement.h"
 
 namespace chart {
@@ -94,10 +95,9 @@ void SaveUnitsChart(const std::vector<chronicle::YearStats>& years, const world:
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  std::string extension = file.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  const bool asSvg = world::HasExtension(file, ".svg");
   bool drawn = true;
-  if (extension == ".svg") {
+  if (asSvg) {
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
@@ -116,7 +116,7 @@ void SaveUnitsChart(const std::vector<chronicle::YearStats>& years, const world:
     }
     drawn = image.save(&buffer, "PNG");
   }
-  if (extension == ".svg") {
+  if (asSvg) {
     // The generator gives the size in millimetres; a page wants it in pixels, as asked for.
     const qsizetype svgStart = bytes.indexOf("<svg ");
     const qsizetype viewBox = bytes.indexOf("viewBox", svgStart);

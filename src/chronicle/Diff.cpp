@@ -17,8 +17,9 @@ struct Cell {
 std::vector<Cell> CellsOfKind(const world::TPlayer* player, int kind) {
   std::vector<Cell> cells;
   if (!player) return cells;
-  for (int u = 1; u <= std::min<int>(player->count, world::MaxUnits); ++u)
-    if (player->units[u].kind == kind) cells.push_back({player->units[u].x, player->units[u].y});
+  world::ForEachUnitOf(*player, [&](int, const world::TUnit& unit) {
+    if (unit.kind == kind) cells.push_back({unit.x, unit.y});
+  });
   return cells;
 }
 

@@ -11,10 +11,9 @@ std::vector<YearStats> CollectStats(const std::vector<Turn>& turns) {
     for (int p = 1; p <= std::min<int>(turn.playerCount, world::MaxPlayers); ++p) {
       const world::TPlayer& player = turn.world->players[p];
       PlayerStats stats{p, player.name, {}, CountGroups(player)};
-      for (int u = 1; u <= std::min<int>(player.count, world::MaxUnits); ++u) {
-        const int kind = player.units[u].kind;
-        if (kind >= 1 && kind <= world::KindCount) ++stats.kinds[size_t(kind) - 1];
-      }
+      world::ForEachUnitOf(player, [&](int, const world::TUnit& unit) {
+        if (world::IsKnownKind(unit.kind)) ++stats.kinds[size_t(unit.kind) - 1];
+      });
       year.players.push_back(std::move(stats));
     }
     years.push_back(std::move(year));

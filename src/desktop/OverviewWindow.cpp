@@ -81,7 +81,7 @@ void OverviewWindow::mouseMoveEvent(QMouseEvent* event) {
 
 void OverviewWindow::CentreViewAt(QPoint at) {
   if (overview_.Placed().width <= 0 || !centreViewOn_) return;
-  const overview::MapPixel target = overview::MapPixelAt(scene_, overview_.Placed(), at.x(), at.y());
+  const render::MapPixel target = overview::MapPixelAt(scene_, overview_.Placed(), at.x(), at.y());
   centreViewOn_(target.px, target.py);
 }
 

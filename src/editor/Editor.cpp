@@ -303,18 +303,14 @@ void Editor::PickUp(int X, int Y) {
   const render::EditingState before = edit;
   render::Cell cell = render::PixelToCell(scene, X, Y);
   const world::TUnit* candidate = nullptr;
-  for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p) {
-    const world::TPlayer& player = World.players[p];
-    for (int u = 1; u <= std::min<int>(player.count, world::MaxUnits); ++u) {
-      const world::TUnit& unit = player.units[u];
-      if (unit.x != cell.x || unit.y != cell.y) continue;
-      if (candidate && unit.kind >= candidate->kind) continue;
-      candidate = &unit;
-      edit.Holding = true;
-      edit.CurrentPlayer = uint8_t(p);
-      edit.CurrentUnit = uint8_t(u);
-    }
-  }
+  world::ForEachUnit(World, PlayerCount, [&](int p, int u, const world::TUnit& unit) {
+    if (unit.x != cell.x || unit.y != cell.y) return;
+    if (candidate && unit.kind >= candidate->kind) return;
+    candidate = &unit;
+    edit.Holding = true;
+    edit.CurrentPlayer = uint8_t(p);
+    edit.CurrentUnit = uint8_t(u);
+  });
   if (!candidate || candidate->kind == 0) return;
   BeginEdit(EditKind::Move, before, edit.CurrentPlayer, cell);
   world::TUnit& unit = World.players[edit.CurrentPlayer].units[edit.CurrentUnit];
@@ -414,9 +410,9 @@ std::string Editor::ToolTipAt(int X, int Y) const {
   if (s.CellSize <= 0) return {};
   if (X > s.KindStripLeft && X < s.ColorStripLeft) {
     const int kind = (X - s.KindStripLeft) / s.CellSize + 1;
-    if (kind > world::KindCount) return {};
-    return std::string(world::UnitLegendWords[kind]) + " (" +
-           world::Cp1251ToUtf8(std::string(1, char(world::UnitLetters[kind]))) + ")";
+    if (!world::IsKnownKind(kind)) return {};
+    const world::KindInfo& info = world::InfoOfKind(kind);
+    return std::string(info.legendWord) + " (" + world::Cp1251ToUtf8(std::string(1, char(info.letter))) + ")";
   }
   if (X > s.ColorStripLeft && X < s.ColorStripLeft + s.CellSize * PlayerCount)
     return PlayerToolTip((X - s.ColorStripLeft) / s.CellSize + 1);
@@ -440,11 +436,9 @@ std::string Editor::CellToolTip(render::Cell cell) const {
     auto operator<=>(const Standing&) const = default;
   };
   std::vector<Standing> standing;
-  for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p) {
-    const world::TPlayer& player = World.players[p];
-    for (int u = 1; u <= std::min<int>(player.count, world::MaxUnits); ++u)
-      if (player.units[u].x == cell.x && player.units[u].y == cell.y) standing.push_back({player.units[u].kind, p, u});
-  }
+  world::ForEachUnit(World, PlayerCount, [&](int p, int u, const world::TUnit& unit) {
+    if (unit.x == cell.x && unit.y == cell.y) standing.push_back({unit.kind, p, u});
+  });
   // A press takes the smallest kind, then the lowest player, then the lowest index.
   std::sort(standing.begin(), standing.end());
   std::string text;

@@ -20,14 +20,19 @@ std::string ColorText(world::Color color) {
 }
 
 const char* GroupName(int kind) {
-  if (world::IsTroop(kind)) return "troop";
-  return world::IsBuilding(kind) ? "building" : "mine";
+  switch (world::GroupOf(kind)) {
+    case world::KindGroup::Troop: return "troop";
+    case world::KindGroup::Building: return "building";
+    case world::KindGroup::Mine: return "mine";
+    case world::KindGroup::None: break;
+  }
+  return "none";
 }
 
 Json KindsJson() {
   Json kinds = Json::array();
   for (int k = 1; k <= world::KindCount; ++k)
-    kinds.push_back({{"code", k}, {"word", world::UnitLegendWords[size_t(k)]}, {"group", GroupName(k)}});
+    kinds.push_back({{"code", k}, {"word", world::InfoOfKind(k).legendWord}, {"group", GroupName(k)}});
   return kinds;
 }
 

@@ -215,7 +215,7 @@ render::Area ViewFrame(const render::Scene& scene, const Placement& placed) {
           placed.top + int((y2 * placed.height + map.Height() - 1) / map.Height())};
 }
 
-MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, int y) {
+render::MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, int y) {
   const render::MarkedMap& map = scene.ComposedMap;
   if (placed.width <= 0 || placed.height <= 0 || map.Width() <= 0 || map.Height() <= 0) return {};
   // The middle of the overview pixel, in map pixels.

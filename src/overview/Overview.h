@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "render/Geometry.h"
 #include "render/Scene.h"
 #include "render/Surface.h"
 
@@ -31,12 +32,8 @@ void ScaleInto(const render::Surface& picture, int width, int height, render::Su
 // edges excluded), clipped to the picture.
 render::Area ViewFrame(const render::Scene& scene, const Placement& placed);
 
-struct MapPixel {
-  int px = 0, py = 0;
-  bool operator==(const MapPixel&) const = default;
-};
 // The map pixel under overview pixel (x, y); a point beside the picture takes the nearest edge.
-MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, int y);
+render::MapPixel MapPixelAt(const render::Scene& scene, const Placement& placed, int x, int y);
 
 // The scaled picture of ComposedMap, made again only when the picture or the overview's size
 // has changed since it was last made.

@@ -14,14 +14,14 @@ namespace render {
 namespace {
 
 constexpr Color Yellow = 0x00FFFF;
-constexpr int TroopKinds = 10;
+constexpr int TroopKinds = world::FirstBuildingKind - 1;
 
 // The player-coloured block under a building icon, as DrawRectangle corners.
 Area BuildingBlock(uint8_t kind) {
   switch (kind) {
-    case 11:
+    case world::Fortress:
       return {7, 10, 10, 13};
-    case 15:
+    case world::Tower:
       return {8, 8, 12, 12};
     default:
       return {7, 6, 14, 13};
@@ -97,7 +97,10 @@ void ComposeFreshMarker(Scene& scene, uint8_t kind, Color pc) {
   marker.Mode = CopyMode::SrcAnd;
   const Area all{0, 0, cell, cell};
 
-  if (world::IsTroop(kind)) {
+  // Troop-shaped is whatever is neither a building nor a mine: so a unit of a kind no legend names
+  // (0, say) gets the circle, and for its icon what lies outside the sheet where one would be.
+  const world::KindGroup group = world::GroupOf(kind);
+  if (group != world::KindGroup::Building && group != world::KindGroup::Mine) {
     marker.PenColor = Black;
     marker.DrawEllipse(2, 2, cell - 2, cell - 2);
     const Area icon = IconArea(kind - 1, cell);
@@ -107,7 +110,7 @@ void ComposeFreshMarker(Scene& scene, uint8_t kind, Color pc) {
       marker.Mode = CopyMode::SrcPaint;
       marker.CopyArea(all, scene.MaskSheet, icon);
     }
-  } else if (world::IsBuilding(kind)) {
+  } else if (group == world::KindGroup::Building) {
     marker.PenColor = pc;
     const Area block = BuildingBlock(kind);
     marker.DrawRectangle(block.x1, block.y1, block.x2, block.y2);
@@ -181,16 +184,12 @@ void Restoreklet(Scene& scene, const world::TMap& World, uint8_t PlayerCount, Ed
 
   // The last unit standing on the cell wins: the highest player, within it the highest unit.
   uint8_t foundPlayer = 0, foundUnit = 0;
-  const int players = std::min<int>(PlayerCount, world::MaxPlayers);
-  for (int p = 1; p <= players; ++p) {
-    const world::TPlayer& player = World.players[p];
-    const int units = std::min<int>(player.count, world::MaxUnits);
-    for (int u = 1; u <= units; ++u)
-      if (player.units[u].x == x && player.units[u].y == y) {
-        foundPlayer = uint8_t(p);
-        foundUnit = uint8_t(u);
-      }
-  }
+  world::ForEachUnit(World, PlayerCount, [&](int p, int u, const world::TUnit& unit) {
+    if (unit.x == x && unit.y == y) {
+      foundPlayer = uint8_t(p);
+      foundUnit = uint8_t(u);
+    }
+  });
   if (foundPlayer == 0) return;
   const EditingState saved = state;
   state.CurrentPlayer = foundPlayer;

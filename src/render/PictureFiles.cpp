@@ -10,6 +10,7 @@
 #include "render/BmpDecoder.h"
 #include "render/Surface.h"
 #include "world/FileError.h"
+#include "world/FileName.h"
 #include "world/FileReplacement.h"
 #include "world/TextReader.h"
 
@@ -191,9 +192,7 @@ void Surface::SavePng(const std::filesystem::path& path, world::Sync sync) const
 }
 
 bool HasPngExtension(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".png";
+  return world::HasExtension(path, ".png");
 }
 
 }  // namespace render

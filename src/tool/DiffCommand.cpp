@@ -5,12 +5,11 @@
 #include "tool/Commands.h"
 #include "tool/Output.h"
 #include "tool/Options.h"
+#include "tool/Usage.h"
 #include "world/Cp1251.h"
 
 namespace tool {
 namespace {
-
-constexpr const char* Usage = "Usage: tirmagor-tool diff OLD.tvk NEW.tvk [--json]\n";
 
 std::string CellText(int x, int y) { return std::to_string(x) + "-" + std::to_string(y); }
 
@@ -44,7 +43,7 @@ void PrintText(const chronicle::TurnChanges& changes) {
 
 int DiffCommand(const Arguments& args) {
   const std::optional<Options> options = ParseOptions(args, {}, {"--json"});
-  if (!options || options->rest.size() != 2) return std::cerr << Usage, ExitUsage;
+  if (!options || options->rest.size() != 2) return std::cerr << UsageOf("diff"), ExitUsage;
   const std::vector<std::string>& files = options->rest;
   const bool json = options->Has("--json");
   chronicle::Turn older, newer;

@@ -1,10 +1,10 @@
 #include "tool/FileCheck.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 #include "world/CellList.h"
+#include "world/FileName.h"
 #include "world/TMap.h"
 #include "world/TextReader.h"
 
@@ -270,12 +270,9 @@ void CheckPalette(const std::vector<std::string>& lines, Problems& problems) {
 }  // namespace
 
 std::optional<FileKind> FileKindOf(const std::filesystem::path& file) {
-  std::string extension = file.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return char(std::tolower(c)); });
-  if (extension == ".tvk") return FileKind::Turn;
-  if (extension == ".dat") return FileKind::Land;
-  if (extension == ".pal") return FileKind::Palette;
+  if (world::HasExtension(file, ".tvk")) return FileKind::Turn;
+  if (world::HasExtension(file, ".dat")) return FileKind::Land;
+  if (world::HasExtension(file, ".pal")) return FileKind::Palette;
   return std::nullopt;
 }
 

@@ -5,20 +5,14 @@
 #include "publish/Publish.h"
 #include "tool/Commands.h"
 #include "tool/Options.h"
+#include "tool/Usage.h"
 #include "world/FileError.h"
 
 namespace tool {
 
-namespace {
-
-const char* const Usage =
-    "Usage: tirmagor-tool publish [--dir WORLD] [--palette P.pal] [--title TEXT] -o SITE TURN.tvk...\n";
-
-}  // namespace
-
 int PublishCommand(const Arguments& args) {
   const std::optional<Options> options = ParseOptions(args, {"--dir", "--palette", "--title", "-o"});
-  if (!options || options->rest.empty() || !options->Value("-o")) return std::cerr << Usage, ExitUsage;
+  if (!options || options->rest.empty() || !options->Value("-o")) return std::cerr << UsageOf("publish"), ExitUsage;
   publish::SiteRequest request;
   request.worldDir = options->Value("--dir").value_or("");
   request.palette = options->Value("--palette");

@@ -6,6 +6,7 @@
 #include "tool/Commands.h"
 #include "export/EpochRenderer.h"
 #include "tool/Options.h"
+#include "tool/Usage.h"
 #include "world/FileError.h"
 
 namespace tool {
@@ -13,9 +14,6 @@ namespace tool {
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* const kRenderUsage =
-    "Usage: tirmagor-tool render [--dir DIR] [--palette FILE.pal] [-o OUT] [--format bmp|png] TURN.tvk...\n";
 
 struct RenderRequest {
   fs::path startupDir;
@@ -57,7 +55,7 @@ std::vector<fs::path> PictureNames(const RenderRequest& request) {
 int RenderCommand(const Arguments& args) {
   std::optional<RenderRequest> request = ParseRequest(args);
   if (!request) {
-    std::cerr << kRenderUsage;
+    std::cerr << UsageOf("render");
     return ExitUsage;
   }
   const std::vector<fs::path> pictures = PictureNames(*request);

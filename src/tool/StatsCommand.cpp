@@ -12,6 +12,7 @@
 #include "export/ChronicleJson.h"
 #include "tool/Commands.h"
 #include "tool/Options.h"
+#include "tool/Usage.h"
 #include "world/Cp1251.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
@@ -22,9 +23,6 @@ namespace tool {
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* const Usage =
-    "Usage: tirmagor-tool stats [--palette P.pal] [--csv FILE] [--json FILE] [--chart FILE.png|FILE.svg] TURN.tvk...\n";
 
 struct StatsRequest {
   std::optional<fs::path> palette, csv, json, chart;
@@ -66,7 +64,7 @@ std::string Csv(const std::vector<chronicle::YearStats>& years) {
 
 int StatsCommand(const Arguments& args) {
   const std::optional<StatsRequest> request = ParseRequest(args);
-  if (!request) return std::cerr << Usage, ExitUsage;
+  if (!request) return std::cerr << UsageOf("stats"), ExitUsage;
   try {
     std::vector<chronicle::Turn> turns;
     for (const fs::path& file : request->turns) turns.push_back(chronicle::ReadTurn(file));

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "world/UnitKind.h"
+
 namespace world {
 
 constexpr int MapWidth = 110;      // columns x = 1..110
@@ -15,11 +17,7 @@ constexpr int MaxLands = 255;      // land indexes 1..255
 constexpr int MaxPlayers = 27;     // players 1..27
 constexpr int MaxUnits = 127;      // units 1..127 per player
 constexpr int MaxNameLength = 16;  // player names, in bytes
-constexpr int KindCount = 19;      // unit kinds 1..19
 constexpr int MineKindCount = 4;   // cell mine kinds 1..4
-
-constexpr int FirstBuildingKind = 11;
-constexpr int FirstMineUnitKind = 16;
 
 struct TCell {
   uint8_t land = 0;  // index into lands; 0 = no land
@@ -60,39 +58,8 @@ struct TMap {
 };
 
 inline bool IsOnMap(int x, int y) { return x >= 1 && x <= MapWidth && y >= 1 && y <= MapHeight; }
-inline bool IsTroop(int kind) { return kind <= 10; }
-inline bool IsBuilding(int kind) { return kind >= FirstBuildingKind && kind < FirstMineUnitKind; }
-inline bool IsMineUnit(int kind) { return kind >= FirstMineUnitKind; }
 
-// The one-letter code of each unit kind, as a Windows-1251 byte; entry 0 is unused.
-// Case matters ("З" 13 castle, "з" 7 zombie), and 16..19 are the Latin C, S, G, M.
-inline constexpr std::array<uint8_t, KindCount + 1> UnitLetters = {
-    0,    0xE3, 0xE2, 0xFD, 0xEE, 0xF0, 0xEC, 0xE7, 0xE4, 0xEB, 0xF4,
-    0xCA, 0xC3, 0xC7, 0xCF, 0xC1, 'C',  'S',  'G',  'M'};
-
-// The kind whose letter is this byte, or 0 when it is no kind letter.
-inline int KindOfLetter(uint8_t letter) {
-  for (int k = 1; k <= KindCount; ++k)
-    if (UnitLetters[k] == letter) return k;
-  return 0;
-}
-
-// The legend word of each unit kind, as the turn file's legend line gives it, UTF-8 for display;
-// entry 0 is unused.
-inline const std::array<const char*, KindCount + 1> UnitLegendWords = {
-    "",         "гном",     "варвар", "эльф",   "орк",    "рыцарь", "маг",
-    "зомби",    "дракон",   "личное войско",    "корабь(флот)",     "крепость",
-    "город",    "замок",    "поместье",         "башня",  "медь",   "серебро",
-    "золото",   "мифрил"};
-
-// The legend word of a kind; a kind that no legend names shows its number.
-inline std::string KindLegendWord(int kind) {
-  if (kind >= 1 && kind <= KindCount) return UnitLegendWords[size_t(kind)];
-  return "вид " + std::to_string(kind);
-}
-
-// Units by group: troops (kinds 1..10), buildings (11..15) and mines (16..19); units of a kind
-// no legend names belong to none.
+// Units by group (GroupOf); units of a kind no legend names belong to none.
 struct GroupCounts {
   int troops = 0, buildings = 0, mines = 0;
   int Total() const { return troops + buildings + mines; }
@@ -103,14 +70,31 @@ struct GroupCounts {
   bool operator==(const GroupCounts&) const = default;
 };
 
+// Calls fn(u, unit) for units 1..count of `player`, in list order; a count past the table's
+// size reaches its end.
+template <typename Fn>
+void ForEachUnitOf(const TPlayer& player, Fn&& fn) {
+  for (int u = 1; u <= std::min<int>(player.count, MaxUnits); ++u) fn(u, player.units[size_t(u)]);
+}
+
+// Calls fn(p, u, unit) for the units of players 1..playerCount, player by player, each player's
+// in list order, as they stand in a turn file.
+template <typename Fn>
+void ForEachUnit(const TMap& World, int playerCount, Fn&& fn) {
+  for (int p = 1; p <= std::min(playerCount, MaxPlayers); ++p)
+    ForEachUnitOf(World.players[size_t(p)], [&](int u, const TUnit& unit) { fn(p, u, unit); });
+}
+
 inline GroupCounts CountGroups(const TPlayer& player) {
   GroupCounts counts;
-  for (int u = 1; u <= std::min<int>(player.count, MaxUnits); ++u) {
-    const int kind = player.units[size_t(u)].kind;
-    if (kind >= 1 && kind < FirstBuildingKind) ++counts.troops;
-    if (IsBuilding(kind)) ++counts.buildings;
-    if (kind >= FirstMineUnitKind && kind <= KindCount) ++counts.mines;
-  }
+  ForEachUnitOf(player, [&](int, const TUnit& unit) {
+    switch (GroupOf(unit.kind)) {
+      case KindGroup::Troop: ++counts.troops; break;
+      case KindGroup::Building: ++counts.buildings; break;
+      case KindGroup::Mine: ++counts.mines; break;
+      case KindGroup::None: break;
+    }
+  });
   return counts;
 }
 

@@ -4,20 +4,27 @@
 #include <string_view>
 
 #include "world/CellList.h"
+#include "world/Cp1251.h"
 #include "world/FileError.h"
 #include "world/FileReplacement.h"
 #include "world/TextReader.h"
 
 namespace world {
 
-const char* const TurnLegendLine =
-    "\xE3-\xE3\xED\xEE\xEC,\xE2-\xE2\xE0\xF0\xE2\xE0\xF0,\xFD-\xFD\xEB\xFC\xF4,\xEE-\xEE\xF0\xEA,"
-    "\xF0-\xF0\xFB\xF6\xE0\xF0\xFC,\xEC-\xEC\xE0\xE3,\xE7-\xE7\xEE\xEC\xE1\xE8,"
-    "\xE4-\xE4\xF0\xE0\xEA\xEE\xED,\xEB-\xEB\xE8\xF7\xED\xEE\xE5 \xE2\xEE\xE9\xF1\xEA\xEE,"
-    "\xF4-\xEA\xEE\xF0\xE0\xE1\xFC(\xF4\xEB\xEE\xF2),\xCA-\xEA\xF0\xE5\xEF\xEE\xF1\xF2\xFC,"
-    "\xC3-\xE3\xEE\xF0\xEE\xE4,\xC7-\xE7\xE0\xEC\xEE\xEA,\xCF-\xEF\xEE\xEC\xE5\xF1\xF2\xFC\xE5,"
-    "\xC1-\xE1\xE0\xF8\xED\xFF,C-\xEC\xE5\xE4\xFC,S-\xF1\xE5\xF0\xE5\xE1\xF0\xEE,"
-    "G-\xE7\xEE\xEB\xEE\xF2\xEE,M-\xEC\xE8\xF4\xF0\xE8\xEB";
+const std::string& TurnLegendLine() {
+  // "г-гном,в-варвар,…,M-мифрил": every kind's letter and word, in kind order.
+  static const std::string line = [] {
+    std::string text;
+    for (int k = 1; k <= KindCount; ++k) {
+      if (k > 1) text += ',';
+      text += char(InfoOfKind(k).letter);
+      text += '-';
+      text += Utf8ToCp1251(InfoOfKind(k).legendWord);
+    }
+    return text;
+  }();
+  return line;
+}
 
 namespace {
 
@@ -86,7 +93,7 @@ std::string TurnFileText(const TMap& World, uint8_t PlayerCount) {
     text += line;
     text += "\r\n";
   };
-  writeLine(TurnLegendLine);
+  writeLine(TurnLegendLine());
   writeLine(std::to_string(World.Year));
   for (int p = 1; p <= PlayerCount && p <= MaxPlayers; ++p) {
     const TPlayer& player = World.players[p];
@@ -95,15 +102,14 @@ std::string TurnFileText(const TMap& World, uint8_t PlayerCount) {
     writeLine(std::to_string(player.num1) + " " + std::to_string(player.num2));
     for (int k = KindCount; k >= 1; --k) {
       std::string line;
-      for (int u = 1; u <= player.count && u <= MaxUnits; ++u) {
-        const TUnit& unit = player.units[u];
-        if (unit.kind != k) continue;
+      ForEachUnitOf(player, [&](int, const TUnit& unit) {
+        if (unit.kind != k) return;
         if (line.empty()) {
-          line += char(UnitLetters[k]);
+          line += char(InfoOfKind(k).letter);
           line += ' ';
         }
         line += std::to_string(unit.x) + " " + std::to_string(unit.y) + ",";
-      }
+      });
       if (!line.empty()) writeLine(line);
     }
   }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "world/TMap.h"
 
@@ -16,6 +17,6 @@ void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path
 void WriteTurnFile(const TMap& World, uint8_t PlayerCount, const std::filesystem::path& fileName);
 
 // The first line of every turn file, as Windows-1251 bytes.
-extern const char* const TurnLegendLine;
+const std::string& TurnLegendLine();
 
 }  // namespace world

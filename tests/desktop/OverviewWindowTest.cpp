@@ -77,7 +77,7 @@ TEST_F(OverviewWindowTest, OverviewFollowsTheViewTheTurnAndMovesTheViewWhereClic
   const overview::Placement placed = Overview()->Shown().Placed();
   const QPoint click(placed.left + placed.width / 2, placed.top + placed.height / 2);
   QTest::mouseClick(Overview(), Qt::LeftButton, {}, click);
-  const overview::MapPixel target = overview::MapPixelAt(editor().scene, placed, click.x(), click.y());
+  const render::MapPixel target = overview::MapPixelAt(editor().scene, placed, click.x(), click.y());
   const render::Area view = render::VisibleView(editor().scene);
   EXPECT_LE(std::abs((view.x1 + view.x2) / 2 - editor().scene.OriginX - target.px), 10);
   EXPECT_LE(std::abs((view.y1 + view.y2) / 2 - editor().scene.OriginY - target.py), 10);

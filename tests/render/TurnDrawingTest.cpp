@@ -51,7 +51,7 @@ struct Session : Scene {
 std::string TurnOfYear(int year) {
   std::string units[3];
   for (int i = 0; i < 120; ++i) {
-    const char letter = char(world::UnitLetters[1 + (i * 5 + year) % 19]);
+    const char letter = char(world::InfoOfKind(1 + (i * 5 + year) % 19).letter);
     if (i % 12 < 3) units[i % 3] += std::string("\r\n") + letter + " ";
     units[i % 3] += std::to_string((i * 7 + year * 5) % 70) + " ";
     units[i % 3] += std::to_string((i * 5 + year * 3) % 23) + ",";

@@ -16,7 +16,7 @@ namespace {
 using world::Color;
 using world::Rgb;
 constexpr size_t Megabyte = 1 << 20;
-const std::string TurnStart = std::string(world::TurnLegendLine) + "\r\n7\r\nPlayer\r\n";
+const std::string TurnStart = world::TurnLegendLine() + "\r\n7\r\nPlayer\r\n";
 const std::string NotValid = "Bitmap image is not valid";
 
 std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }

@@ -31,7 +31,7 @@ inline std::map<std::string, std::string> ContentsOf(const fs::path& folder) {
 
 // Alpha (a city at (2, 2), dragons at `dragons`) and Beta (a dwarf at (5, 2)), as saved.
 inline std::string GoodTurnFile(int year = 5, const std::string& dragons = "3 1,4 1,") {
-  return std::string(world::TurnLegendLine) + "\r\n" + std::to_string(year) +
+  return world::TurnLegendLine() + "\r\n" + std::to_string(year) +
          "\r\nPlayer\r\nAlpha\r\n1 2\r\n\xC3 2 2,\r\n\xE4 " + dragons +
          "\r\nPlayer\r\nBeta\r\n3 4\r\n\xE3 5 2,\r\nEND\r\n";
 }

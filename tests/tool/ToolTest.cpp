@@ -1,4 +1,5 @@
 #include <map>
+#include <utility>
 
 #include "ToolRunner.h"
 #include "world/TurnFile.h"
@@ -31,6 +32,27 @@ TEST_F(Tool, UsageErrorsExitWithTwo) {
     run = RunTool(wrong);
     EXPECT_EQ(run.status, 2) << wrong;
     EXPECT_EQ(run.out, "") << wrong;
+  }
+}
+
+TEST_F(Tool, EveryUsageErrorShowsTheCommandAsHelpListsIt) {
+  const std::string help = RunTool("--help").out;
+  // A command's line in the help: "  NAME ARGUMENTS", then two blanks or more and its summary.
+  auto listed = [&](const std::string& name) {
+    const size_t line = help.find("\n  " + name + " ");
+    if (line == std::string::npos) return "(" + name + " not listed)";
+    const size_t from = line + 3;
+    return help.substr(from, help.find("  ", from) - from);
+  };
+  EXPECT_EQ(listed("render"), "render [--dir DIR] [--palette P.pal] [-o OUT] [--format bmp|png] TURN.tvk...");
+  // Too few or too many arguments, and arguments that only the command itself finds wrong.
+  for (const auto& [name, arguments] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"land", ""}, {"turn", "a.tvk b.tvk"}, {"palette", ""}, {"rewrite", "in.tvk"}, {"check", ""},
+           {"render", ""}, {"render", "--format gif x.tvk"}, {"diff", "a.tvk"}, {"diff", "a.tvk b.tvk --bogus"},
+           {"stats", ""}, {"stats", "--csv"}, {"publish", ""}, {"publish", "x.tvk"}}) {
+    const ToolRun run = RunTool(name + " " + arguments);
+    EXPECT_EQ(run.status, 2) << name << " " << arguments;
+    EXPECT_EQ(run.err, "Usage: tirmagor-tool " + listed(name) + "\n") << name << " " << arguments;
   }
 }
 
@@ -77,7 +99,7 @@ TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
                                "M 5 6,", "END", "", ""}));
   EXPECT_EQ(RunTool("rewrite hand.tvk out.tvk").status, 0);
   EXPECT_EQ(testing_files::ReadBytes(dir / "out.tvk"),
-            Lines({world::TurnLegendLine, "1203", "Player", "Ann", "44 2", "M 5 6,",
+            Lines({world::TurnLegendLine(), "1203", "Player", "Ann", "44 2", "M 5 6,",
                    Cp("г 1 2,3 4,"), "END"}));
 
   const ToolRun run = RunTool("rewrite missing.tvk never.tvk");
@@ -87,14 +109,14 @@ TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
 }
 
 TEST_F(Tool, CheckPassesCleanFilesAndReportsEachProblemAtItsLine) {
-  dir.Write("clean.TVK", Lines({world::TurnLegendLine, "17", "Player", "Ann", "5 12", "M 5 6,",
+  dir.Write("clean.TVK", Lines({world::TurnLegendLine(), "17", "Player", "Ann", "5 12", "M 5 6,",
                                 "END"}));
   dir.Write("good.pal", Lines({"1 2 3", "", "4 5 6"}));
   dir.Write("good.dat",
             Lines({"", "", "1", "", "AB", "1:1 1,", "", "", "", "", "A", "Alpha", "3"}));
   EXPECT_EQ(RunTool("check clean.TVK good.pal good.dat").status, 0);
 
-  dir.Write("broken.tvk", Lines({world::TurnLegendLine, Cp("17г"), "Player", "A", "0 0",
+  dir.Write("broken.tvk", Lines({world::TurnLegendLine(), Cp("17г"), "Player", "A", "0 0",
                                  Cp("д 0 3,"), "END"}));
   dir.Write("orv.dat", Lines({"", "", "1", "", std::string(111, 'A'), "", "", "", ""}));
   dir.Write("b.pal", Lines({"1 2 3", "", "4 5 -6"}));

@@ -58,14 +58,22 @@ class TurnFile : public testing::Test {
 
 }  // namespace
 
-TEST(TurnLegend, NamesEveryKindByItsLetterAndTheWordTheEditorShows) {
-  std::string expected;
-  for (int k = 1; k <= world::KindCount; ++k) {
-    if (k > 1) expected += ',';
-    expected += world::Cp1251ToUtf8(std::string(1, char(world::UnitLetters[k]))) + "-" + world::UnitLegendWords[k];
-  }
-  EXPECT_EQ(world::Cp1251ToUtf8(world::TurnLegendLine), expected);
-  EXPECT_EQ(std::string(world::TurnLegendLine), Legend);
+TEST_F(TurnFile, StartsWithTheLegendLineByteForByte) {
+  // The line as the game's own files have it, byte by byte, so that it owes nothing to the
+  // kind table or to the Windows-1251 conversion it is built with.
+  const std::string written =
+      "\xE3-\xE3\xED\xEE\xEC,\xE2-\xE2\xE0\xF0\xE2\xE0\xF0,\xFD-\xFD\xEB\xFC\xF4,\xEE-\xEE\xF0\xEA,"
+      "\xF0-\xF0\xFB\xF6\xE0\xF0\xFC,\xEC-\xEC\xE0\xE3,\xE7-\xE7\xEE\xEC\xE1\xE8,"
+      "\xE4-\xE4\xF0\xE0\xEA\xEE\xED,\xEB-\xEB\xE8\xF7\xED\xEE\xE5 \xE2\xEE\xE9\xF1\xEA\xEE,"
+      "\xF4-\xEA\xEE\xF0\xE0\xE1\xFC(\xF4\xEB\xEE\xF2),\xCA-\xEA\xF0\xE5\xEF\xEE\xF1\xF2\xFC,"
+      "\xC3-\xE3\xEE\xF0\xEE\xE4,\xC7-\xE7\xE0\xEC\xEE\xEA,\xCF-\xEF\xEE\xEC\xE5\xF1\xF2\xFC\xE5,"
+      "\xC1-\xE1\xE0\xF8\xED\xFF,C-\xEC\xE5\xE4\xFC,S-\xF1\xE5\xF0\xE5\xE1\xF0\xEE,"
+      "G-\xE7\xEE\xEB\xEE\xF2\xEE,M-\xEC\xE8\xF4\xF0\xE8\xEB\r\n";
+  World.Year = 3;
+  world::WriteTurnFile(World, 0, dir / "empty.tvk");
+  EXPECT_EQ(ReadBytes(dir / "empty.tvk"), written + "3\r\nEND\r\n");
+  EXPECT_EQ(world::TurnLegendLine() + "\r\n", written);
+  EXPECT_EQ(Legend + "\r\n", written);
 }
 
 TEST_F(TurnFile, WritesPlayersKindByKindFromMithrilDownOverTheFileALinkNames) {
