@@ -15,6 +15,11 @@ class DrawnCells {
   using Row = std::array<uint64_t, WordsPerRow>;
 
   void Clear() { rows_ = {}; }
+  // Every cell of `other` joins the set.
+  void Add(const DrawnCells& other) {
+    for (int y = 0; y < Rows; ++y)
+      for (int word = 0; word < WordsPerRow; ++word) rows_[y][word] |= other.rows_[y][word];
+  }
   void Mark(uint8_t x, uint8_t y) { rows_[y][x / 64] |= uint64_t(1) << (x % 64); }
   const Row& CellsOfRow(uint8_t y) const { return rows_[y]; }
   // The cells of row `y`, which are taken out of the set.

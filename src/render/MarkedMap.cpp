@@ -141,6 +141,12 @@ bool MarkedMap::CopiesClean(const Surface& clean) const {
 
 void MarkedMap::DrawTurn(const Surface& clean, int cellSize, std::vector<TurnMarker> markers,
                          const std::array<uint32_t, 257>& rowStart, const Area* first) {
+  if (pending_ && pending_->clean == &clean && pending_->cellSize == cellSize && CopiesClean(clean)) {
+    // What the turn before left for later is wanted no more: those cells only need to be made
+    // clean again, as the cells it drew do.
+    drawn_.Add(pending_->cells);
+    pending_.reset();
+  }
   Finish();
   if (!CopiesClean(clean)) {
     // Combined by another mode, or of another size: the clean map goes over all of it as the

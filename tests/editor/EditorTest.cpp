@@ -81,15 +81,15 @@ TEST_F(EditorTest, AYearStepComposesTheViewFirstAndTheRestWhenReadAsAllAtOnce) {
   eager.ResizeWindowSurface(1130, 806);
   // Each step starts with a year, after which only the view is composed, and does what may
   // read or change the rest before both maps are compared whole.
-  const auto step = [&](int year, const char* what, const std::function<void(Editor&)>& action) {
+  const auto step = [&](int year, const char* what, const std::function<void(Editor&, FakeUi&)>& action) {
     SCOPED_TRACE(what);
     for (auto [e, u] : {std::pair{&editor, &ui}, std::pair{&eager, &eagerUi}}) {
       u->TypeYear(year);
       if (e == &eager) e->scene.ComposedMap.Finish();
     }
     EXPECT_FALSE(editor.scene.ComposedMap.Composed()) << "the year composed only its view";
-    action(editor);
-    action(eager);
+    action(editor, ui);
+    action(eager, eagerUi);
     EXPECT_TRUE(editor.scene.Window == eager.scene.Window) << "the window";
     EXPECT_TRUE(editor.scene.ComposedMap == eager.scene.ComposedMap) << "the composed map";
   };
@@ -104,23 +104,29 @@ TEST_F(EditorTest, AYearStepComposesTheViewFirstAndTheRestWhenReadAsAllAtOnce) {
         e.Image1MouseUp(MouseButton::Left, X(e, x), Y(e, y));
       }
   };
-  step(1, "scrolled", [](Editor& e) { e.ScrollByCells(40, 30); });
-  step(2, "a unit moved in view", [&](Editor& e) {
+  step(1, "scrolled", [](Editor& e, FakeUi&) { e.ScrollByCells(40, 30); });
+  step(2, "years 3 and 2 typed before anything else is read", [&](Editor& e, FakeUi& u) {
+    for (int year : {3, 2}) {
+      u.TypeYear(year);
+      if (&e == &eager) e.scene.ComposedMap.Finish();
+    }
+  });
+  step(2, "a unit moved in view", [&](Editor& e, FakeUi&) {
     e.MouseDOwn(MouseButton::Left, X(e, 45), Y(e, 35));
     e.Image1MouseUp(MouseButton::Left, X(e, 47), Y(e, 36));
   });
-  step(3, "colours, then every unit in view lifted and put back, and scrolled back", [&](Editor& e) {
+  step(3, "colours, then every unit in view lifted and put back, and scrolled back", [&](Editor& e, FakeUi&) {
     e.LoadPalette("colours.pal");
     liftAndPutBackInView(e);
     e.ScrollByCells(-40, -30);
   });
-  step(1, "the first edit undone, then scrolled", [&](Editor& e) {
+  step(1, "the first edit undone, then scrolled", [&](Editor& e, FakeUi&) {
     e.MouseDOwn(MouseButton::Left, X(e, 20), Y(e, 20));
     e.Image1MouseUp(MouseButton::Right, X(e, 20), Y(e, 20));
     e.Undo();
     e.ScrollByCells(10, 10);
   });
-  step(2, "saved", [&](Editor& e) { e.SavePicture(&e == &editor ? "lazy.bmp" : "eager.bmp"); });
+  step(2, "saved", [&](Editor& e, FakeUi&) { e.SavePicture(&e == &editor ? "lazy.bmp" : "eager.bmp"); });
   EXPECT_EQ(ReadBytes("lazy.bmp"), ReadBytes("eager.bmp"));
   EXPECT_EQ(ui.errors, eagerUi.errors);
 }
