@@ -86,29 +86,23 @@ void StartupToFirstPaint(benchmark::State& state) {
   }
 }
 
-void YearStep(benchmark::State& state) {
+// One year after another; with `wholeMap`, the map is composed whole after each, as a save or
+// the overview would have it, rather than the view first and the rest when read.
+void StepThroughYears(benchmark::State& state, bool wholeMap) {
   StartedEditor started;
   int year = 0;
   for (auto _ : state) {
     year = year % Years + 1;
     started.StepToYear(year);
+    if (wholeMap) started.editor.scene.ComposedMap.Finish();
   }
   if (started.editor.PlayerCount != 27 || started.editor.World.Year != year)
     state.SkipWithError("the year's turn was not loaded");
   state.SetLabel("27 players x 127 units");
 }
 
-// The same with the whole map composed at once, as a save or the overview would have it.
-void YearStepWholeMap(benchmark::State& state) {
-  StartedEditor started;
-  int year = 0;
-  for (auto _ : state) {
-    year = year % Years + 1;
-    started.StepToYear(year);
-    started.editor.scene.ComposedMap.Finish();
-  }
-  state.SetLabel("27 players x 127 units");
-}
+void YearStep(benchmark::State& state) { StepThroughYears(state, false); }
+void YearStepWholeMap(benchmark::State& state) { StepThroughYears(state, true); }
 
 void FormPaint(benchmark::State& state) {
   StartedEditor started;
