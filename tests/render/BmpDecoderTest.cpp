@@ -13,6 +13,7 @@
 
 #include "BmpFiles.h"
 #include "QtBmpWitness.h"
+#include "ScratchFolder.h"
 #include "TestScene.h"
 #include "render/Surface.h"
 #include "world/FileError.h"
@@ -218,7 +219,7 @@ TEST(BmpDecoder, PixelsAnUnusualLayoutLacksAreTakenOnlyWhereTheirColourIsCertain
 }
 
 TEST(BmpDecoder, SurfaceLoadsThroughItAndKeepsItsPixelsOnFailure) {
-  const testing::ScratchDir dir("render_bmp_decoder");
+  const test_support::ScratchFolder dir;
   Surface s = testing::Filled(2, 1, Grey);
   BmpFile file{.width = 1, .height = 1, .bits = 8, .coloursUsed = 1, .table = {Blue}, .pixels = std::string(4, '\0')};
   std::string bytes = file.Bytes();
