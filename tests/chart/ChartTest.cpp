@@ -9,7 +9,7 @@
 #include <QtCharts/QLineSeries>
 
 #include "chart/Chart.h"
-#include "world/TestFiles.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ std::vector<chronicle::YearStats> ThreeYears() {
   for (int year = 4; year <= 6; ++year) {
     chronicle::YearStats stats{year, {}};
     for (int p = 1; p <= (year == 6 ? 3 : 2); ++p) {
-      chronicle::PlayerStats player{p, testing_files::Cp(p == 1 ? "Орки" : p == 2 ? "" : "Эльфы"), {}, {}};
+      chronicle::PlayerStats player{p, test_support::Cp(p == 1 ? "Орки" : p == 2 ? "" : "Эльфы"), {}, {}};
       player.groups = {year * p, p, 1};
       stats.players.push_back(player);
     }
@@ -45,7 +45,7 @@ TEST(Chart, OneLinePerPlayerInItsColourThroughItsYears) {
 TEST(Chart, SavedAsPngOrSvgOfTheSizeAsked) {
   world::TPalette palette{};
   world::DefaultPalette(palette);
-  testing_files::TempDir dir;
+  test_support::ScratchFolder dir;
   chart::SaveUnitsChart(ThreeYears(), palette, dir / "units.png");
   chart::SaveUnitsChart(ThreeYears(), palette, dir / "units.SVG", {800, 450});
   const QImage png(QString::fromStdString((dir / "units.png").string()), "PNG");
@@ -53,7 +53,7 @@ TEST(Chart, SavedAsPngOrSvgOfTheSizeAsked) {
   QSvgRenderer svg(QString::fromStdString((dir / "units.SVG").string()));
   ASSERT_TRUE(svg.isValid());
   EXPECT_EQ(svg.defaultSize(), QSize(800, 450));
-  EXPECT_NE(testing_files::ReadBytes(dir / "units.SVG").find("<svg width=\"800\" height=\"450\""), std::string::npos);
+  EXPECT_NE(test_support::ReadBytes(dir / "units.SVG").find("<svg width=\"800\" height=\"450\""), std::string::npos);
   EXPECT_THROW(chart::SaveUnitsChart(ThreeYears(), palette, dir / "missing" / "units.png"), world::FileError);
 }
 

@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include "chronicle/Assignment.h"
-#include "world/TestFiles.h"
+#include "ScratchFolder.h"
+#ifdef TIRMAGOR_TOOL
+#include "ToolRunner.h"
+#endif
 
 namespace {
 
 using chronicle::Moved;
 using chronicle::Placed;
-using testing_files::Cp;
-using testing_files::TempDir;
+using test_support::Cp;
+using test_support::ScratchFolder;
 
 // A turn file: for each player its name and unit lines ("г 1 1,5 1," in UTF-8).
 std::string TurnText(int year, std::initializer_list<std::pair<const char*, std::initializer_list<const char*>>> players) {
@@ -29,7 +32,7 @@ class Diff : public testing::Test {
   chronicle::TurnChanges Changes(const std::string& older, const std::string& newer) {
     return chronicle::DiffTurns(chronicle::ReadTurn(dir.Write("old.tvk", older)), chronicle::ReadTurn(dir.Write("new.tvk", newer)));
   }
-  TempDir dir;
+  ScratchFolder dir;
 };
 
 TEST(Assignment, FindsTheSmallestTotalWhereTheNearestFirstDoesNot) {
@@ -95,15 +98,9 @@ TEST_F(Diff, UnpairedUnitsAreAddedOrRemovedAndPlayersMatchByPlace) {
 TEST_F(Diff, ToolPrintsChangesForPeopleAndForScripts) {
   dir.Write("Год6.tvk", TurnText(6, {{"Эльфы", {"г 1 1,5 1,", "К 20 20,"}}}));
   dir.Write("Год7.tvk", TurnText(7, {{"Лесные эльфы", {"г 4 1,5 1,", "м 1 1,"}}}));
-  const auto run = [&](const std::string& arguments) {
-    const std::string command =
-        "cd '" + dir.path().string() + "' && '" TIRMAGOR_TOOL "' diff " + arguments + " >.out 2>.err";
-    const int raw = std::system(command.c_str());
-    return std::tuple(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing_files::ReadBytes(dir / ".out"),
-                      testing_files::ReadBytes(dir / ".err"));
-  };
+  const auto run = [&](const std::string& arguments) { return test_support::RunTool(dir.path(), "diff " + arguments); };
   EXPECT_EQ(run("Год6.tvk Год7.tvk"),
-            std::tuple(0,
+            (test_support::ToolRun{0,
                        "Год 6 → Год 7\n"
                        "Игрок 1: Лесные эльфы (был Эльфы)\n"
                        "  гном 1-1 → 4-1\n"
@@ -111,20 +108,20 @@ TEST_F(Diff, ToolPrintsChangesForPeopleAndForScripts) {
                        "  − крепость 20-20\n"
                        "  войска 2 → 3, строения 1 → 0, рудники 0\n"
                        "Всего: войска 2 → 3, строения 1 → 0, рудники 0\n",
-                       ""));
+                       ""}));
   EXPECT_EQ(run("--json Год6.tvk Год7.tvk"),
-            std::tuple(0,
+            (test_support::ToolRun{0,
                        "{\"old\": {\"year\": 6}, \"new\": {\"year\": 7}, \"players\": [{\"player\": 1, \"name\": "
                        "\"Лесные эльфы\", \"renamedFrom\": \"Эльфы\", \"added\": [{\"kind\": 6, \"x\": 1, \"y\": 1}], "
                        "\"removed\": [{\"kind\": 11, \"x\": 20, \"y\": 20}], \"moved\": [{\"kind\": 1, \"from\": [1, 1], "
                        "\"to\": [4, 1]}], \"before\": {\"troops\": 2, \"buildings\": 1, \"mines\": 0}, \"after\": "
                        "{\"troops\": 3, \"buildings\": 0, \"mines\": 0}}]}\n",
-                       ""));
+                       ""}));
   dir.Write("bad.tvk", "legend\r\nnot a year\r\n");
-  EXPECT_EQ(run("Год6.tvk bad.tvk"), std::tuple(1, "", "Invalid numeric input\n"));
-  EXPECT_EQ(run("Год6.tvk missing.tvk"), std::tuple(1, "", "File not found\n"));
+  EXPECT_EQ(run("Год6.tvk bad.tvk"), (test_support::ToolRun{1, "", "Invalid numeric input\n"}));
+  EXPECT_EQ(run("Год6.tvk missing.tvk"), (test_support::ToolRun{1, "", "File not found\n"}));
   for (const char* wrong : {"Год6.tvk", "Год6.tvk Год7.tvk Год7.tvk", "--csv Год6.tvk Год7.tvk"})
-    EXPECT_EQ(std::get<0>(run(wrong)), 2) << wrong;
+    EXPECT_EQ(run(wrong).status, 2) << wrong;
 }
 #endif
 

@@ -3,7 +3,6 @@
 // same bytes each time, and `tirmagor-tool check` on the world's text files.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QImage>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <memory>
 
 #include "DemoWorld.h"
+#include "ScratchFolder.h"
 #include "Epoch.h"
 #include "render/Surface.h"
 #include "world/LandFile.h"
@@ -23,15 +23,14 @@ namespace fs = std::filesystem;
 class DemoWorldTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "tirmagor-demo-XXXXXX").string();
-    scratch_ = ::mkdtemp(pattern.data());
-    demo::WriteDemoWorld(scratch_ / "world");
-    demo::WriteAppIcons(scratch_ / "icons");
+    scratch_ = std::make_unique<test_support::ScratchFolder>();
+    demo::WriteDemoWorld(*scratch_ / "world");
+    demo::WriteAppIcons(*scratch_ / "icons");
   }
-  static void TearDownTestSuite() { fs::remove_all(scratch_); }
-  static fs::path File(const std::string& utf8Name) { return scratch_ / "world" / demo::Utf8Path(utf8Name); }
+  static void TearDownTestSuite() { scratch_.reset(); }
+  static fs::path File(const std::string& utf8Name) { return *scratch_ / "world" / demo::Utf8Path(utf8Name); }
 
-  static inline fs::path scratch_;
+  static inline std::unique_ptr<test_support::ScratchFolder> scratch_;
 };
 
 TEST_F(DemoWorldTest, EveryLandIsNamedAndThePicturesHaveTheirSizes) {
@@ -51,7 +50,7 @@ TEST_F(DemoWorldTest, EveryLandIsNamedAndThePicturesHaveTheirSizes) {
   EXPECT_EQ(icons.PixelAt(1, 1), render::White) << "the markers' transparent colour";
   for (int size : {32, 64, 128, 256}) {
     const std::string folder = std::to_string(size) + "x" + std::to_string(size);
-    const fs::path icon = scratch_ / "icons" / folder / "apps" / "tirmagor-editor.png";
+    const fs::path icon = *scratch_ / "icons" / folder / "apps" / "tirmagor-editor.png";
     EXPECT_EQ(QImage(QString::fromStdString(icon.string())).size(), QSize(size, size)) << icon;
   }
 }

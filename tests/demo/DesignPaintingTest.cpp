@@ -3,15 +3,13 @@
 // A fingerprint that changes on purpose is taken anew from the failure message.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "DemoWorld.h"
+#include "ScratchFolder.h"
 #include "editor/Editor.h"
 #include "editor/HeadlessUi.h"
 #include "world/TurnFile.h"
@@ -34,8 +32,7 @@ uint64_t Fingerprint(const render::Surface& surface) {
 }
 
 uint64_t FileFingerprint(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes(std::istreambuf_iterator<char>(in), {});
+  const std::string bytes = test_support::ReadBytes(path);
   return bytes.empty() ? 0 : Fingerprint(bytes.data(), bytes.size());
 }
 
@@ -46,8 +43,8 @@ std::string Hex(uint64_t value) {
 }
 
 TEST(DesignPainting, DemoYearAtTheDesignSizePaintsAndSavesAsBefore) {
-  std::string pattern = (fs::temp_directory_path() / "tirmagor-design-XXXXXX").string();
-  const fs::path scratch = ::mkdtemp(pattern.data());
+  const test_support::ScratchFolder folder;
+  const fs::path& scratch = folder.path();
   demo::WriteDemoWorld(scratch / "world");
 
   editor::HeadlessUi ui;
@@ -74,7 +71,6 @@ TEST(DesignPainting, DemoYearAtTheDesignSizePaintsAndSavesAsBefore) {
   editor.scene.ComposedMap.SaveBmp(scratch / "saved.bmp");
   const uint64_t turnFile = FileFingerprint(scratch / "saved.tvk");
   const uint64_t picture = FileFingerprint(scratch / "saved.bmp");
-  fs::remove_all(scratch);
 
   EXPECT_EQ(Hex(window), "0xd22b6f53a7b786bb") << "the window after the year's turn";
   EXPECT_EQ(Hex(map), "0xccba78983f4ae499") << "the composed map";

@@ -2,27 +2,20 @@
 // Small start-up files made here, and an editor started on them in a scratch folder.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "FakeUi.h"
+#include "ScratchFolder.h"
 #include "render/Surface.h"
 
 namespace editor::testing {
 
 namespace fs = std::filesystem;
 
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test_support::ReadBytes;
+using test_support::WriteBytes;
 
 // Two lands: 'A' (cp1251 "Северия", income 15) on row 1 columns 1..10, 'B' ("Южная", -3) on row 2
 // columns 1..5; a gold deposit at (2, 1), a dragon deposit at (1, 2).
@@ -61,26 +54,19 @@ inline render::Surface IconStrip(int icons) {
 class ScratchFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tirmagor-app-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
+    fs::current_path(dir());
     WriteBytes("orv.dat", kLandFile);
     PatternMap(400, 300).SaveBmp("map.bmp");
     IconStrip(15).SaveBmp("osnova.bmp");
     IconStrip(4).SaveBmp("rudnici.bmp");
     PatternMap(120, 80).SaveBmp(u8"Рифленка.bmp");
   }
-  void TearDown() override {
-    fs::current_path(previousDir_);
-    fs::remove_all(dir_);
-  }
-  const fs::path& dir() const { return dir_; }
+  void TearDown() override { fs::current_path(previousDir_); }
+  const fs::path& dir() const { return folder_.path(); }
 
  private:
   fs::path previousDir_ = fs::current_path();
-  fs::path dir_;
+  test_support::ScratchFolder folder_;
 };
 
 class EditorTest : public ScratchFolderTest {

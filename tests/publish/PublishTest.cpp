@@ -1,14 +1,12 @@
 #include <nlohmann/json.hpp>
 
-#include <map>
-
-#include "tool/ToolRunner.h"
+#include "ToolRunner.h"
 #include "render/Surface.h"
 #include "world/Palette.h"
 
-using testing_files::Cp;
-using testing_files::Lines;
-using testing_files::ReadBytes;
+using test_support::Cp;
+using test_support::Lines;
+using test_support::ReadBytes;
 
 namespace fs = std::filesystem;
 // Its == tells members in another order apart, so a change of order fails as a change of value does.
@@ -21,14 +19,6 @@ render::Surface Plain(int width, int height, render::Color color) {
   s.SetSize(width, height);
   s.Fill(color);
   return s;
-}
-
-// Every file of a folder below it with its bytes, to tell whether a site was touched.
-std::map<std::string, std::string> Tree(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file()) files[fs::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
-  return files;
 }
 
 class Publish : public Tool {
@@ -158,7 +148,7 @@ TEST_F(Publish, ANewSiteReplacesTheOldWholeAndAFailureLeavesItAsItWas) {
   EXPECT_FALSE(fs::exists(dir / "site/maps/3.png"));
   EXPECT_FALSE(fs::exists(dir / "site/data/4.js"));
   EXPECT_TRUE(fs::exists(dir / "site/maps/5.png"));
-  const auto before = Tree(dir / "site");
+  const auto before = test_support::ContentsOf(dir / "site");
 
   ToolRun run = PublishYears("site", "Год3.tvk missing.tvk");
   EXPECT_EQ(run.status, 1);
@@ -173,7 +163,7 @@ TEST_F(Publish, ANewSiteReplacesTheOldWholeAndAFailureLeavesItAsItWas) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot open file world/osnova.bmp\n");
 
-  EXPECT_EQ(Tree(dir / "site"), before);
+  EXPECT_EQ(test_support::ContentsOf(dir / "site"), before);
   for (const auto& entry : fs::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().filename().string().find(".site"), std::string::npos) << "left behind: " << entry.path();
 }

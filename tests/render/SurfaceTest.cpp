@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "TestScene.h"
 #include "world/FileError.h"
 
@@ -141,7 +142,7 @@ TEST(Surface, ContentIdStaysWithTheContentAndChangesWithEveryChange) {
   const uint64_t first = s.ContentId();
   EXPECT_EQ(Surface(s).ContentId(), first);  // a copy shares the number
 
-  const testing::ScratchDir dir("render_content_id");
+  const test_support::ScratchFolder dir;
   const Surface sprite = Filled(2, 2, Brush);
   const std::function<void(Surface&)> changes[] = {
       [](Surface& t) { t.SetPixel(1, 1, Pen); },
@@ -164,7 +165,7 @@ TEST(Surface, ContentIdStaysWithTheContentAndChangesWithEveryChange) {
 // Plain 24-bit pictures, the form map pictures come in, are decoded on a fast path of their
 // own, the rest by the general decoder.
 TEST(Bmp, SavedBytesAndLoadedPixelsFollowTheFileLayout) {
-  const testing::ScratchDir dir("render_bmp");
+  const test_support::ScratchFolder dir;
   auto loaded = [&](const std::string& bytes) {
     Surface s;
     s.LoadBmp(dir.Write("picture.bmp", bytes));

@@ -1,12 +1,5 @@
 #pragma once
-// A scene laid out as after a normal start-up, with small pictures made on the spot, and a
-// scratch folder for the files the tests write.
-
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
+// A scene laid out as after a normal start-up, with small pictures made on the spot.
 
 #include "render/Markers.h"
 
@@ -50,20 +43,5 @@ inline Scene StartedScene(int mapWidth = 300, int mapHeight = 200) {
   scene.Palette[3] = White;
   return scene;
 }
-
-// A folder of its own for one test, removed however the test ends.
-struct ScratchDir {
-  explicit ScratchDir(const std::string& name)
-      : path(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(path);
-  }
-  ~ScratchDir() { std::filesystem::remove_all(path); }
-  std::filesystem::path operator/(const std::string& name) const { return path / name; }
-  std::filesystem::path Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path / name, std::ios::binary) << bytes;
-    return path / name;
-  }
-  const std::filesystem::path path;
-};
 
 }  // namespace render::testing

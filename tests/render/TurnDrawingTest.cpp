@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "ScratchFolder.h"
 #include "TestScene.h"
 #include "render/Painting.h"
 #include "world/FileError.h"
@@ -64,7 +65,7 @@ std::string TurnOfYear(int year) {
 }
 
 TEST(TurnDrawing, TurnAfterTurnGivesWhatPlainDrawingGivesWhateverHappenedInBetween) {
-  const testing::ScratchDir dir("render_turn_drawing");
+  const test_support::ScratchFolder dir;
   // A unit is read before the second player's header turns out broken.
   const fs::path broken =
       dir.Write("broken", "legend\r\n17\r\nPlayer\r\nA\r\n1 1\r\n\xE3 9 9,\r\nPlayer\r\nB\r\nx\r\nEND\r\n");

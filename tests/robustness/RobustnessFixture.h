@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <tuple>
 
@@ -17,17 +16,9 @@ namespace robustness {
 namespace fs = std::filesystem;
 using editor::testing::ReadBytes;
 using editor::testing::WriteBytes;
+using test_support::ContentsOf;
 using Command = void (editor::Editor::*)();
 
-// Every entry under a folder: files with their bytes, anything else as such.
-inline std::map<std::string, std::string> ContentsOf(const fs::path& folder) {
-  std::map<std::string, std::string> contents;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string name = fs::relative(entry.path(), folder).string();
-    contents[name] = entry.is_regular_file() ? ReadBytes(entry.path()) : "<not a file>";
-  }
-  return contents;
-}
 
 // Alpha (a city at (2, 2), dragons at `dragons`) and Beta (a dwarf at (5, 2)), as saved.
 inline std::string GoodTurnFile(int year = 5, const std::string& dragons = "3 1,4 1,") {

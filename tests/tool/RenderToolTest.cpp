@@ -5,8 +5,8 @@
 #include "render/Markers.h"
 #include "world/Palette.h"
 
-using testing_files::Cp;
-using testing_files::Lines;
+using test_support::Cp;
+using test_support::Lines;
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "ToolRunner.h"
 
-using testing_files::Cp;
-using testing_files::Lines;
+using test_support::Cp;
+using test_support::Lines;
 
 TEST_F(Tool, StatsCountEveryPlayersUnitsYearByYearInCsvAndJson) {
   // Given out of year order; the name with a comma and a quote is quoted in CSV.
@@ -19,8 +19,8 @@ TEST_F(Tool, StatsCountEveryPlayersUnitsYearByYearInCsvAndJson) {
                           "7,1,Орки,1,0,0,1,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
                           "7,2,Эльфы,1,1,0,2,0,0,1,0,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0\n"
                           "8,1,\"Орки, \"\"злые\"\"\",2,1,1,4,0,0,0,2,0,0,0,0,0,0,0,1,0,0,0,0,0,1,0\n";
-  EXPECT_EQ(testing_files::ReadBytes(dir / "out.csv"), csv);
-  EXPECT_EQ(testing_files::ReadBytes(dir / "out.json"),
+  EXPECT_EQ(test_support::ReadBytes(dir / "out.csv"), csv);
+  EXPECT_EQ(test_support::ReadBytes(dir / "out.json"),
             "{\"years\": [{\"year\": 7, \"players\": [{\"player\": 1, \"name\": \"Орки\", \"kinds\": [0, 0, 0, 1, 0, 0, 0, 0, 0, "
             "0, 0, 0, 0, 0, 0, 0, 0, 0, 0], \"troops\": 1, \"buildings\": 0, \"mines\": 0, \"total\": 1}, {\"player\": 2, "
             "\"name\": \"Эльфы\", \"kinds\": [0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0], \"troops\": 1, "

@@ -4,8 +4,8 @@
 #include "ToolRunner.h"
 #include "world/TurnFile.h"
 
-using testing_files::Cp;
-using testing_files::Lines;
+using test_support::Cp;
+using test_support::Lines;
 
 namespace {
 
@@ -98,7 +98,7 @@ TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
   dir.Write("hand.tvk", Lines({"legend?", "  1203", "x", "Ann", "300 2", Cp("г 1 2,3 4"),
                                "M 5 6,", "END", "", ""}));
   EXPECT_EQ(RunTool("rewrite hand.tvk out.tvk").status, 0);
-  EXPECT_EQ(testing_files::ReadBytes(dir / "out.tvk"),
+  EXPECT_EQ(test_support::ReadBytes(dir / "out.tvk"),
             Lines({world::TurnLegendLine(), "1203", "Player", "Ann", "44 2", "M 5 6,",
                    Cp("г 1 2,3 4,"), "END"}));
 

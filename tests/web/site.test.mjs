@@ -113,6 +113,20 @@ function toolDiff(oldFile, newFile) {
   };
 }
 
+// Every unit of a turn with the line the cell box gives it: "kind — Игрок n: name".
+function unitLines(turn, words) {
+  return turn.players.slice(0, turn.playerCount).flatMap((p, i) => p.units.map(([x, y, kind]) =>
+    ({ cell: `${x}-${y}`, player: i + 1, text: `${words[kind - 1]} — Игрок ${i + 1}: ${p.name}` })));
+}
+const unitsOnCell = (turn, words, cell) => unitLines(turn, words).filter((u) => u.cell === cell).map((u) => u.text).sort();
+
+// Steps to the year after the turn at `index` (or before it, for the last one); returns that turn.
+async function stepAside(page, turns, index) {
+  const next = turns[index + 1] || turns[index - 1];
+  await step(page, next === turns[index + 1] ? 'ArrowRight' : 'ArrowLeft', next.turn.year);
+  return next.turn;
+}
+
 // Windows-1251 for the files the tests write themselves.
 function cp1251(text) {
   const bytes = [];
@@ -184,13 +198,7 @@ async function waitYear(page, year) {
   });
 }
 
-async function shown(page) {
-  return page.evaluate(() => {
-    const img = document.getElementById('map');
-    return { label: document.getElementById('year-label').textContent, year: img.dataset.year,
-      src: img.getAttribute('src'), width: img.naturalWidth, hidden: img.hidden };
-  });
-}
+const mapSrc = (page) => page.$eval('#map', (img) => img.getAttribute('src'));
 
 // Steps with → from the first year to the turn at `index`.
 async function goTo(page, turns, index) {
@@ -249,6 +257,29 @@ async function mapBox(page) {
 const near = (a, b, tolerance, what) =>
   assert.ok(Math.abs(a - b) <= tolerance, `${what}: ${a} is not within ${tolerance} of ${b}`);
 
+// Opens the site (or takes a page being opened), runs `body` on it and then checks that nothing
+// went wrong there.
+async function onSite(site, what, body, options) {
+  return onPage(openSite(site, options), what, body);
+}
+async function onPage(opened, what, body) {
+  const { page, report } = await opened;
+  try {
+    await body(page, report);
+    assertClean(report, what);
+  } finally {
+    await page.close();
+  }
+}
+
+async function step(page, key, year) {
+  await page.keyboard.press(key);
+  await waitYear(page, year);
+}
+
+const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
+const countOf = (page, selector) => page.$$eval(selector, (e) => e.length);
+
 function assertClean(report, what) {
   assert.deepEqual(report.outside, [], `${what}: requests outside the site folder`);
   assert.deepEqual(report.pageErrors, [], `${what}: errors in the page`);
@@ -283,28 +314,19 @@ describe('the demo world, published', () => {
     const url = `http://127.0.0.1:${server.address().port}/`;
     try {
       for (const [how, opened] of [['file://', () => openSite(site)], ['http', () => open(url, url)]]) {
-        const { page, report } = await opened();
-        try {
+        await onPage(opened(), how, async (page) => {
           await waitYear(page, first.year);
-          const s = await shown(page);
-          assert.equal(s.src, `maps/${first.year}.png`, `${how}: the first year's picture`);
-          assert.equal(await page.$eval('h1', (h) => h.textContent), path.basename(DEMO), `${how}: the heading names the world`);
+          assert.equal(await mapSrc(page), `maps/${first.year}.png`, `${how}: the first year's picture`);
+          assert.equal(await textOf(page, 'h1'), path.basename(DEMO), `${how}: the heading names the world`);
           assert.ok((await page.title()).includes(path.basename(DEMO)), `${how}: the title names the world`);
-          assert.equal(await page.$$eval('#legend button.player', (b) => b.length), first.playerCount,
-            `${how}: one legend entry per player of the first turn`);
+          assert.equal(await countOf(page, '#legend button.player'), first.playerCount, `${how}: one legend entry per player`);
           // A few years on, with their data and pictures loaded and their neighbours fetched ahead.
-          for (let i = 1; i <= 2; ++i) {
-            await page.keyboard.press('ArrowRight');
-            await waitYear(page, turns[i].turn.year);
-          }
+          for (let i = 1; i <= 2; ++i) await step(page, 'ArrowRight', turns[i].turn.year);
           await new Promise((resolve) => setTimeout(resolve, 300));
-          assertClean(report, how);
           assert.equal(await page.$eval('#message', (m) => m.hidden), true, `${how}: no error message`);
           const globals = await page.evaluate(() => Object.keys(window).filter((k) => /^tirmagor/i.test(k)));
           assert.deepEqual(globals, ['Tirmagor'], `${how}: the page's one global`);
-        } finally {
-          await page.close();
-        }
+        });
       }
     } finally {
       server.close();
@@ -312,60 +334,31 @@ describe('the demo world, published', () => {
   });
 
   test('← → Home End and the buttons step one year at a time and swap the picture', async () => {
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'stepping', async (page) => {
       const years = turns.map((t) => t.turn.year);
       const last = years.length - 1;
       await waitYear(page, years[0]);
-      const check = async (index, how) => {
-        await waitYear(page, years[index]);
-        const s = await shown(page);
-        assert.equal(s.label, `Год ${years[index]}`, how);
-        assert.equal(s.src, `maps/${years[index]}.png`, `${how}: the picture`);
-        assert.ok(s.width > 0 && !s.hidden, `${how}: the picture is shown`);
+      const key = (k) => () => page.keyboard.press(k);
+      for (const [how, act, index] of [['→', key('ArrowRight'), 1], ['→ again', key('ArrowRight'), 2],
+        ['←', key('ArrowLeft'), 1],
+        // The slider moves on arrows by itself too: one press there must still be one year.
+        ['→ on the slider', async () => { await page.focus('#year'); await key('ArrowRight')(); }, 2],
+        ['← on the slider', key('ArrowLeft'), 1], ['End', key('End'), last], ['→ on the last year', key('ArrowRight'), last],
+        ['Home', key('Home'), 0], ['← on the first year', key('ArrowLeft'), 0],
+        ['the next year button', () => page.click('#next'), 1], ['the previous year button', () => page.click('#prev'), 0]]) {
+        await act();
+        await waitYear(page, years[index]);  // the label, and that year's picture decoded and shown
+        assert.equal(await mapSrc(page), `maps/${years[index]}.png`, `${how}: the picture`);
         assert.equal(await page.$eval('#year', (r) => r.getAttribute('aria-valuetext')), `Год ${years[index]}`, `${how}: the slider`);
-      };
-      await page.keyboard.press('ArrowRight');
-      await check(1, '→');
-      await page.keyboard.press('ArrowRight');
-      await check(2, '→ again');
-      await page.keyboard.press('ArrowLeft');
-      await check(1, '←');
-      // The slider moves on arrows by itself too: one press there must still be one year.
-      await page.focus('#year');
-      await page.keyboard.press('ArrowRight');
-      await check(2, '→ on the slider');
-      await page.keyboard.press('ArrowLeft');
-      await check(1, '← on the slider');
-      await page.keyboard.press('End');
-      await check(last, 'End');
-      await page.keyboard.press('ArrowRight');
-      await check(last, '→ on the last year');
-      await page.keyboard.press('Home');
-      await check(0, 'Home');
-      await page.keyboard.press('ArrowLeft');
-      await check(0, '← on the first year');
-      await page.click('#next');
-      await check(1, 'the next year button');
-      await page.click('#prev');
-      await check(0, 'the previous year button');
-      assertClean(report, 'stepping');
-    } finally {
-      await page.close();
-    }
+      }
+    });
   });
 
   test('the cell under the mouse: place, land, income, cell mine and every unit with owner and kind', async () => {
     const index = middle();
     const turn = turns[index].turn;
     const units = new Map();
-    turn.players.slice(0, turn.playerCount).forEach((p, i) => {
-      for (const [x, y, kind] of p.units) {
-        const key = `${x}-${y}`;
-        if (!units.has(key)) units.set(key, []);
-        units.get(key).push({ text: `${words[kind - 1]} — Игрок ${i + 1}: ${p.name}`, colour: colours[i] });
-      }
-    });
+    for (const u of unitLines(turn, words)) units.set(u.cell, [...(units.get(u.cell) || []), { ...u, colour: colours[u.player - 1] }]);
     const landOf = (x, y) => land.lands.find((l) => l.index === land.land[y - 1][x - 1]);
     // The cell holding the most units, and a cell mine with a named land and no unit on it.
     const crowded = [...units.entries()].sort((a, b) => b[1].length - a[1].length)[0];
@@ -377,8 +370,7 @@ describe('the demo world, published', () => {
     }
     assert.ok(crowded && mineCell, 'the demo year has a cell with units and an empty cell mine');
 
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'hovering', async (page) => {
       await goTo(page, turns, index);
       const expectLines = (x, y) => {
         const l = landOf(x, y);
@@ -413,22 +405,11 @@ describe('the demo world, published', () => {
       assert.equal(info.units.length, 0, 'no unit on the cell mine');
 
       // The next year tells the next year's units on the same cell.
-      const next = turns[index + 1] || turns[index - 1];
-      await page.keyboard.press(next === turns[index + 1] ? 'ArrowRight' : 'ArrowLeft');
-      await waitYear(page, next.turn.year);
+      const next = await stepAside(page, turns, index);
       await hoverCell(page, cx, cy);
-      const nextUnits = [];
-      next.turn.players.slice(0, next.turn.playerCount).forEach((p, i) => {
-        for (const [x, y, kind] of p.units) {
-          if (x === cx && y === cy) nextUnits.push(`${words[kind - 1]} — Игрок ${i + 1}: ${p.name}`);
-        }
-      });
       info = await cellInfo(page);
-      assert.deepEqual(info.units.map((u) => u.text).sort(), nextUnits.sort(), 'the units a year on');
-      assertClean(report, 'hovering');
-    } finally {
-      await page.close();
-    }
+      assert.deepEqual(info.units.map((u) => u.text).sort(), unitsOnCell(next, words, crowded[0]), 'the units a year on');
+    });
   });
 
   test('a player picked in the legend has each unit outlined, across years, until picked again or Escape', async () => {
@@ -442,11 +423,12 @@ describe('the demo world, published', () => {
     const cellsOf = (t) => (t.players[player - 1] ? t.players[player - 1].units : [])
       .map(([x, y]) => `${x}-${y}`).sort();
     const button = `#legend button.player[data-player="${player}"]`;
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'the legend', async (page) => {
+      const pressed = () => page.$eval(button, (b) => b.getAttribute('aria-pressed'));
+      const marks = () => countOf(page, '#overlay rect.mark');
       await goTo(page, turns, index);
-      assert.equal(await page.$$eval('#overlay rect.mark', (r) => r.length), 0, 'no outline before a click');
-      assert.equal(await page.$eval(button, (b) => b.getAttribute('aria-pressed')), 'false');
+      assert.equal(await marks(), 0, 'no outline before a click');
+      assert.equal(await pressed(), 'false');
       const entry = await page.$eval(button, (b) => b.textContent);
       assert.ok(entry.includes(`${player}. ${turn.players[player - 1].name}`), `the legend entry names the player: ${entry}`);
       assert.ok(entry.endsWith(String(turn.players[player - 1].units.length)), `the legend entry counts the units: ${entry}`);
@@ -454,10 +436,10 @@ describe('the demo world, published', () => {
       assert.equal(swatch, colours[player - 1], 'the legend swatch has the palette colour');
 
       await page.click(button);
-      assert.equal(await page.$eval(button, (b) => b.getAttribute('aria-pressed')), 'true', 'pressed');
+      assert.equal(await pressed(), 'true', 'pressed');
       assert.ok(await page.$eval(button, (b) => b.classList.contains('selected')), 'shown as selected');
       assert.deepEqual(await outlinedCells(page), cellsOf(turn), 'one outline on each unit of the player');
-      assert.equal(await page.$$eval('#legend button[aria-pressed="true"]', (b) => b.length), 1, 'only one player picked');
+      assert.equal(await countOf(page, '#legend button[aria-pressed="true"]'), 1, 'only one player picked');
       // Its line in the chart is the boldest.
       const widths = await page.$$eval('#chart .series-line', (gs) => gs.map((g) =>
         [g.dataset.player, parseFloat(getComputedStyle(g.querySelector('.line')).strokeWidth)]));
@@ -465,30 +447,24 @@ describe('the demo world, published', () => {
       assert.ok(widths.every(([p, w]) => p === String(player) || w < mine), 'the picked line is drawn bolder');
 
       // The outlines follow the year.
-      const next = turns[index + 1] || turns[index - 1];
-      await page.keyboard.press(next === turns[index + 1] ? 'ArrowRight' : 'ArrowLeft');
-      await waitYear(page, next.turn.year);
-      assert.deepEqual(await outlinedCells(page), cellsOf(next.turn), 'the outlines of the next year');
-      assert.equal(await page.$eval(button, (b) => b.getAttribute('aria-pressed')), 'true', 'still picked a year on');
+      const next = await stepAside(page, turns, index);
+      assert.deepEqual(await outlinedCells(page), cellsOf(next), 'the outlines of the next year');
+      assert.equal(await pressed(), 'true', 'still picked a year on');
 
       await page.click(button);
-      assert.equal(await page.$eval(button, (b) => b.getAttribute('aria-pressed')), 'false', 'a second click clears');
-      assert.equal(await page.$$eval('#overlay rect.mark', (r) => r.length), 0, 'no outline after the second click');
+      assert.equal(await pressed(), 'false', 'a second click clears');
+      assert.equal(await marks(), 0, 'no outline after the second click');
 
       await page.click(button);
-      assert.equal(await page.$$eval('#overlay rect.mark', (r) => r.length), cellsOf(next.turn).length);
+      assert.equal(await marks(), cellsOf(next).length);
       await page.keyboard.press('Escape');
-      assert.equal(await page.$eval(button, (b) => b.getAttribute('aria-pressed')), 'false', 'Escape clears');
-      assert.equal(await page.$$eval('#overlay rect.mark', (r) => r.length), 0, 'no outline after Escape');
-      assertClean(report, 'the legend');
-    } finally {
-      await page.close();
-    }
+      assert.equal(await pressed(), 'false', 'Escape clears');
+      assert.equal(await marks(), 0, 'no outline after Escape');
+    });
   });
 
   test('the wheel, + − = and the buttons zoom; dragging pans; both last through a change of year', async () => {
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'zooming', async (page) => {
       await waitYear(page, turns[0].turn.year);
       const vp = await page.$eval('#viewport', (v) => {
         const r = v.getBoundingClientRect();
@@ -517,14 +493,12 @@ describe('the demo world, published', () => {
         const b = (await mapBox(page)).width;
         assert.ok(factor > 1 ? b > a * 1.1 : b < a / 1.1, `${what}: ${a} → ${b}`);
       };
-      await grows(() => page.keyboard.press('Equal'), '=', 2);
-      await grows(() => page.keyboard.press('NumpadAdd'), '+ on the number pad', 2);
-      await grows(() => page.keyboard.press('Minus'), '−', 0.5);
-      await grows(() => page.click('#zoom-in'), 'the + button', 2);
-      await grows(() => page.click('#zoom-in'), 'the + button again', 2);
-      await grows(() => page.click('#zoom-out'), 'the − button', 0.5);
-      await grows(() => page.keyboard.press('NumpadSubtract'), '− on the number pad', 0.5);
-      await grows(() => page.keyboard.type('+'), '+', 2);
+      const key = (k) => () => page.keyboard.press(k);
+      const click = (b) => () => page.click(b);
+      for (const [what, act, factor] of [['=', key('Equal'), 2], ['+ on the number pad', key('NumpadAdd'), 2],
+        ['−', key('Minus'), 0.5], ['the + button', click('#zoom-in'), 2], ['the + button again', click('#zoom-in'), 2],
+        ['the − button', click('#zoom-out'), 0.5], ['− on the number pad', key('NumpadSubtract'), 0.5],
+        ['+', () => page.keyboard.type('+'), 2]]) await grows(act, what, factor);
       const scaled = await page.$eval('#stage', (s) => getComputedStyle(s).transform);
       assert.match(scaled, /^matrix\(/, 'the map is drawn transformed');
 
@@ -541,8 +515,7 @@ describe('the demo world, published', () => {
       near(dragged.top - zoomed.top, -80, 1, 'dragged up');
       near(dragged.width, zoomed.width, 0.5, 'dragging keeps the zoom');
 
-      await page.keyboard.press('ArrowRight');
-      await waitYear(page, turns[1].turn.year);
+      await step(page, 'ArrowRight', turns[1].turn.year);
       const nextYear = await mapBox(page);
       assert.deepEqual(nextYear, dragged, 'zoom and place are kept when the year changes');
 
@@ -556,25 +529,21 @@ describe('the demo world, published', () => {
       await page.click('#zoom-fit');
       near((await mapBox(page)).width, start.width, 1, '"Вся карта" shows the whole map again');
       assert.notEqual(await rendering(), 'pixelated', 'the whole map is drawn smoothly');
-      assertClean(report, 'zooming');
-    } finally {
-      await page.close();
-    }
+    });
   });
 
   test('the changes panel says what `tirmagor-tool diff` says about the year before', async () => {
     const index = middle();
     const expected = toolDiff(turns[index - 1].file, turns[index].file);
     assert.ok(expected.players.some((p) => p.lines.some((l) => l.includes(' → '))), 'the demo year has a move');
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'the changes', async (page) => {
       await waitYear(page, turns[0].turn.year);
       assert.equal(await page.$eval('#changes', (c) => c.textContent.trim()),
         'Первый год эпохи — сравнивать не с чем.', 'the first year');
 
       await goTo(page, turns, index);
-      assert.equal(await page.$eval('#changes .diff-title', (h) => h.textContent), expected.heading);
-      assert.equal(await page.$eval('#changes .diff-total', (p) => p.textContent), expected.total);
+      assert.equal(await textOf(page, '#changes .diff-title'), expected.heading);
+      assert.equal(await textOf(page, '#changes .diff-total'), expected.total);
       const closed = await page.$$('#changes details.diff-player:not([open]) > summary');
       for (const summary of closed) await summary.click();
       const shownPlayers = await page.$$eval('#changes details.diff-player', (ds) => ds.map((d) => ({
@@ -586,27 +555,21 @@ describe('the demo world, published', () => {
       assert.ok(shownPlayers.every((p) => p.open), 'every player opens');
       assert.deepEqual(shownPlayers.map(({ head, groups, lines }) => ({ head, groups, lines })),
         expected.players.map(({ head, groups, lines }) => ({ head, groups, lines })));
-      assertClean(report, 'the changes');
-    } finally {
-      await page.close();
-    }
+    });
   });
 
   test('the chart marks the current year and a click on it picks the nearest year', async () => {
     const years = turns.map((t) => t.turn.year);
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'the chart', async (page) => {
       await waitYear(page, years[0]);
       const marker = () => page.$eval('#chart .marker', (m) => m.getBoundingClientRect().left);
       const players = new Set(turns.flatMap((t) => t.turn.players.slice(0, t.turn.playerCount).map((_, i) => i + 1)));
-      assert.equal(await page.$$eval('#chart .series-line', (g) => g.length), players.size, 'one line per player');
+      assert.equal(await countOf(page, '#chart .series-line'), players.size, 'one line per player');
 
       const x0 = await marker();
-      await page.keyboard.press('ArrowRight');
-      await waitYear(page, years[1]);
+      await step(page, 'ArrowRight', years[1]);
       const x1 = await marker();
-      await page.keyboard.press('End');
-      await waitYear(page, years[years.length - 1]);
+      await step(page, 'End', years[years.length - 1]);
       const xN = await marker();
       assert.ok(x0 < x1 && x1 < xN, `the marker moves right with the years: ${x0}, ${x1}, ${xN}`);
       const xOf = (y) => x0 + (xN - x0) * (y - years[0]) / (years[years.length - 1] - years[0]);
@@ -620,10 +583,7 @@ describe('the demo world, published', () => {
       await page.mouse.click(xOf(years[k]) + 2, chart.top + chart.height / 2);
       await waitYear(page, years[k]);
       near(await marker(), xOf(years[k]), 1.5, 'the marker of the clicked year');
-      assertClean(report, 'the chart');
-    } finally {
-      await page.close();
-    }
+    });
   });
 
   test('the page itself stays small', () => {
@@ -680,29 +640,23 @@ describe('a small world with unnamed land, names that look like markup and a qui
   });
 
   test('titles and names are shown as the text they are', async () => {
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'names', async (page) => {
       await waitYear(page, 5);
-      assert.equal(await page.$eval('h1', (h) => h.textContent), title, 'the heading');
+      assert.equal(await textOf(page, 'h1'), title, 'the heading');
       assert.ok((await page.title()).includes(title), 'the window title');
-      await page.keyboard.press('ArrowRight');
-      await waitYear(page, 6);
+      await step(page, 'ArrowRight', 6);
       const name = turns[1].turn.players[0].name;
       assert.equal(name, '<b>Ольгерд</b>', 'the tool reads the renamed player');
-      const entry = await page.$eval('#legend button.player[data-player="1"] .pname', (s) => s.textContent);
+      const entry = await textOf(page, '#legend button.player[data-player="1"] .pname');
       assert.equal(entry, `1. ${name}`);
       await hoverCell(page, 6, 2);
       assert.ok((await cellInfo(page)).units.some((u) => u.text.endsWith(`Игрок 1: ${name}`)), 'the cell names the player');
-      assert.equal(await page.$$eval('body b, body i', (e) => e.length), 0, 'no markup made from a name');
-      assertClean(report, 'names');
-    } finally {
-      await page.close();
-    }
+      assert.equal(await countOf(page, 'body b, body i'), 0, 'no markup made from a name');
+    });
   });
 
   test('cells without land, of a land without a name, with a mine and with two players', async () => {
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'cells', async (page) => {
       await waitYear(page, 5);
       const turn = turns[0].turn;
       const a = land.lands.find((l) => l.index === land.land[1][3]);
@@ -710,12 +664,9 @@ describe('a small world with unnamed land, names that look like markup and a qui
       await hoverCell(page, 4, 2);
       let info = await cellInfo(page);
       assert.deepEqual(info.lines, ['Клетка 4-2', a.name, `доход ${a.income} монет`, MINE_NAMES[land.mine[1][3] - 1]]);
-      const onCell = [];
-      turn.players.forEach((p, i) => p.units.forEach(([x, y, k]) => {
-        if (x === 4 && y === 2) onCell.push(`${words[k - 1]} — Игрок ${i + 1}: ${p.name}`);
-      }));
+      const onCell = unitsOnCell(turn, words, '4-2');
       assert.equal(onCell.length, 2, 'two players stand on 4-2');
-      assert.deepEqual(info.units.map((u) => u.text).sort(), onCell.sort());
+      assert.deepEqual(info.units.map((u) => u.text).sort(), onCell);
 
       // Land Q has cells but no name; below row 3 there is no land at all.
       assert.ok(!land.lands.some((l) => l.index === land.land[0][10] && l.name), 'cell 11-1 has a land without a name');
@@ -733,35 +684,26 @@ describe('a small world with unnamed land, names that look like markup and a qui
       assert.match(info.lines[1], /земли нет/i, 'a cell without land says so');
       assert.ok(!info.lines.some((l) => l.startsWith('доход') || l.endsWith('рудник')), 'nothing more about it');
       assert.deepEqual(info.units.map((u) => u.text), [`${words[16]} — Игрок 1: ${turn.players[0].name}`]);
-      assertClean(report, 'cells');
-    } finally {
-      await page.close();
-    }
+    });
   });
 
   test('a renamed player and a year without changes', async () => {
     const renamed = toolDiff(turns[0].file, turns[1].file);
     const quiet = toolDiff(turns[1].file, turns[2].file);
     assert.equal(quiet.players.length, 0, 'the tool sees no change from year 6 to 7');
-    const { page, report } = await openSite(site);
-    try {
+    await onSite(site, 'changes', async (page) => {
       await waitYear(page, 5);
-      await page.keyboard.press('ArrowRight');
-      await waitYear(page, 6);
+      await step(page, 'ArrowRight', 6);
       const heads = await page.$$eval('#changes details.diff-player', (ds) => ds.map((d) =>
         d.querySelector('.diff-name').textContent + (d.querySelector('.was') ? d.querySelector('.was').textContent : '')));
       assert.deepEqual(heads, renamed.players.map((p) => p.head));
       assert.ok(heads[0].endsWith(' (был Ольгерд Смелый)'), heads[0]);
       const lines = await page.$$eval('#changes details.diff-player[data-player="1"] .diff-lines li', (l) => l.map((e) => e.textContent));
       assert.deepEqual(lines, renamed.players[0].lines);
-      await page.keyboard.press('ArrowRight');
-      await waitYear(page, 7);
-      assert.equal(await page.$eval('#changes .diff-title', (h) => h.textContent), quiet.heading);
+      await step(page, 'ArrowRight', 7);
+      assert.equal(await textOf(page, '#changes .diff-title'), quiet.heading);
       assert.deepEqual(await page.$$eval('#changes p.hint', (p) => p.map((e) => e.textContent)), ['Изменений нет.']);
-      assertClean(report, 'changes');
-    } finally {
-      await page.close();
-    }
+    });
   });
 
   test('a missing picture or data file shows a message, never a blank page', async () => {
@@ -775,14 +717,13 @@ describe('a small world with unnamed land, names that look like markup and a qui
       await page.keyboard.press('ArrowRight');
       await page.waitForFunction(() => !document.getElementById('map-status').hidden &&
         document.getElementById('map-status').textContent.includes('maps/6.png'), { timeout: 5000 });
-      assert.match(await page.$eval('#map-status', (s) => s.textContent), /^Не удалось загрузить карту года 6/);
+      assert.match(await textOf(page, '#map-status'), /^Не удалось загрузить карту года 6/);
       assert.equal(await page.$eval('#map', (i) => i.hidden), true, 'no stale picture under another year');
       await page.keyboard.press('ArrowRight');
       await page.waitForFunction(() => !document.getElementById('message').hidden, { timeout: 5000 });
-      assert.match(await page.$eval('#message', (m) => m.textContent), /data\/7\.js/);
-      assert.equal(await page.$eval('#year-label', (l) => l.textContent), 'Год 7');
-      await page.keyboard.press('Home');
-      await waitYear(page, 5);
+      assert.match(await textOf(page, '#message'), /data\/7\.js/);
+      assert.equal(await textOf(page, '#year-label'), 'Год 7');
+      await step(page, 'Home', 5);
       assert.equal(await page.$eval('#message', (m) => m.hidden), true, 'the message goes with a good year');
       assert.deepEqual(report.pageErrors, [], 'no script error');
       assert.deepEqual(report.outside, []);
@@ -794,7 +735,7 @@ describe('a small world with unnamed land, names that look like markup and a qui
     ({ page, report } = await openSite(broken));
     try {
       await page.waitForFunction(() => !document.getElementById('message').hidden, { timeout: 5000 });
-      assert.match(await page.$eval('#message', (m) => m.textContent), /data\/epoch\.js/);
+      assert.match(await textOf(page, '#message'), /data\/epoch\.js/);
       assert.deepEqual(report.pageErrors, [], 'no script error');
     } finally {
       await page.close();
@@ -822,8 +763,7 @@ describe('a 100-year epoch of 27 full players', {
   });
 
   test('opens quickly and steps through the years', async () => {
-    const { page, report } = await openSite(site, { width: 1600, height: 1000 });
-    try {
+    await onSite(site, 'the long epoch', async (page) => {
       const first = turns[0].turn.year;
       await page.waitForFunction(() => {
         const img = document.getElementById('map');
@@ -842,8 +782,7 @@ describe('a 100-year epoch of 27 full players', {
 
       for (let i = 1; i <= 3; ++i) {
         const t0 = Date.now();
-        await page.keyboard.press('ArrowRight');
-        await waitYear(page, turns[i].turn.year);
+        await step(page, 'ArrowRight', turns[i].turn.year);
         const turn = turns[i].turn;
         const totals = await page.$$eval('#legend .ptotal', (t) => t.map((e) => Number(e.textContent)));
         assert.deepEqual(totals, turn.players.slice(0, turn.playerCount).map((p) => p.units.length), `the legend of year ${turn.year}`);
@@ -854,15 +793,11 @@ describe('a 100-year epoch of 27 full players', {
       const busiest = diff.players.map((p) => ({ p: p.player, n: p.moved.length + p.added.length + p.removed.length }))
         .sort((a, b) => b.n - a.n)[0];
       const details = `#changes details.diff-player[data-player="${busiest.p}"]`;
-      assert.match(await page.$eval(`${details} .count`, (c) => c.textContent), new RegExp(`^${busiest.n} `));
+      assert.match(await textOf(page, `${details} .count`), new RegExp(`^${busiest.n} `));
       if (!(await page.$eval(details, (d) => d.open))) await page.click(`${details} > summary`);
-      assert.equal(await page.$$eval(`${details} .diff-lines li`, (l) => l.length), busiest.n);
+      assert.equal(await countOf(page, `${details} .diff-lines li`), busiest.n);
 
-      await page.keyboard.press('End');
-      await waitYear(page, turns[turns.length - 1].turn.year);
-      assertClean(report, 'the long epoch');
-    } finally {
-      await page.close();
-    }
+      await step(page, 'End', turns[turns.length - 1].turn.year);
+    }, { width: 1600, height: 1000 });
   });
 });

@@ -4,10 +4,10 @@
 
 #include <tuple>
 
-#include "TestFiles.h"
+#include "ScratchFolder.h"
 
-using testing_files::Cp;
-using testing_files::Lines;
+using test_support::Cp;
+using test_support::Lines;
 using world::TMap;
 using world::zemla;
 
@@ -17,11 +17,11 @@ class LandFile : public testing::Test {
  protected:
   // Reads `bytes` as a land file; returns the error text, or "" when the read succeeds.
   std::string Read(const std::string& bytes) {
-    return testing_files::ErrorOf(
+    return test_support::ErrorOf(
         [&] { world::ReadLandFile(World, LandCount, dir.Write("orv.dat", bytes)); });
   }
 
-  testing_files::TempDir dir;
+  test_support::ScratchFolder dir;
   TMap World;
   uint8_t LandCount = 0;
 };

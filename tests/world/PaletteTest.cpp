@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "TestFiles.h"
+#include "ScratchFolder.h"
 
-using testing_files::Lines;
+using test_support::Lines;
 using world::Rgb;
 
 namespace {
@@ -18,11 +18,11 @@ class PaletteFile : public testing::Test {
   // Reads `bytes` as a palette file over the defaults; returns the error text, or "".
   std::string Read(const std::string& bytes) {
     Palette = defaults;
-    return testing_files::ErrorOf(
+    return test_support::ErrorOf(
         [&] { world::ReadPaletteFile(Palette, dir.Write("palitr.pal", bytes)); });
   }
 
-  testing_files::TempDir dir;
+  test_support::ScratchFolder dir;
   world::TPalette Palette{}, defaults{};
 };
 

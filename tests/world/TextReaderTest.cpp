@@ -4,9 +4,9 @@
 
 #include <cerrno>
 
-#include "TestFiles.h"
+#include "ScratchFolder.h"
 
-using testing_files::Cp;
+using test_support::Cp;
 using world::FileError;
 using world::TextReader;
 
@@ -59,7 +59,7 @@ TEST(FileError, SystemErrorsBecomeTheGameTexts) {
   for (const auto& [err, text] : cases) EXPECT_EQ(FileError::FromErrno(err).what(), text);
 
   // Every reader opens its file through ReadWholeFile: a missing folder is "Invalid filename".
-  testing_files::TempDir dir;
-  EXPECT_EQ(testing_files::ErrorOf([&] { world::ReadWholeFile(dir / "no-folder" / "x.tvk"); }),
+  test_support::ScratchFolder dir;
+  EXPECT_EQ(test_support::ErrorOf([&] { world::ReadWholeFile(dir / "no-folder" / "x.tvk"); }),
             "Invalid filename");
 }

@@ -5,11 +5,11 @@
 #include <memory>
 #include <tuple>
 
-#include "TestFiles.h"
+#include "ScratchFolder.h"
 
-using testing_files::Cp;
-using testing_files::Lines;
-using testing_files::ReadBytes;
+using test_support::Cp;
+using test_support::Lines;
+using test_support::ReadBytes;
 using world::TMap;
 
 namespace fs = std::filesystem;
@@ -47,11 +47,11 @@ class TurnFile : public testing::Test {
  protected:
   // Reads `bytes` as a turn file; returns the error text, or "" when the read succeeds.
   std::string Read(const std::string& bytes) {
-    return testing_files::ErrorOf(
+    return test_support::ErrorOf(
         [&] { world::ReadTurnFile(World, PlayerCount, dir.Write("turn.tvk", bytes)); });
   }
 
-  testing_files::TempDir dir;
+  test_support::ScratchFolder dir;
   TMap World;
   uint8_t PlayerCount = 0;
 };
