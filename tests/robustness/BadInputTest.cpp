@@ -144,9 +144,8 @@ TEST_F(BadInput, LandFiles) {
   ::alarm(0);
 }
 
-// Every pixel as the file defines it. The decoder would fill the rows that a file lacks from
-// whatever its memory held, so a picture must hold every pixel byte of its layout, the last
-// row's padding included; only a compressed one may leave pixels out.
+// Every pixel as the file defines it: a picture must hold every pixel byte of its layout, the
+// last row's padding included, or it is refused; only a compressed one may leave pixels out.
 TEST_F(BadInput, PicturesGiveTheirPixelsOrAreRefused) {
   const Color red = Rgb(255, 0, 0), green = Rgb(0, 255, 0), grey = Rgb(0x40, 0x40, 0x40);
   const std::string redGreen("\0\0\xFF\0\0\xFF\0\0", 8), grey1(8, '\x40'), grey8(256 * 3, '\x40');
