@@ -37,15 +37,12 @@ std::string Le(uint64_t v, int bytes) {
   return out;
 }
 
-// File header, BITMAPINFOHEADER at 96 dots per inch, colour table, pixels.
-std::string BmpBytes(int width, int height, int bpp, const std::string& pixels,
-                     const std::vector<Color>& table = {}) {
-  std::string colours;  // blue, green, red, 0
-  for (Color c : table) colours += Le(((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16), 4);
-  const uint64_t offset = 14 + 40 + colours.size();
+// File header, BITMAPINFOHEADER at 96 dots per inch, pixels: what a save writes.
+std::string BmpBytes(int width, int height, int bpp, const std::string& pixels) {
+  const uint64_t offset = 14 + 40;
   return "BM" + Le(offset + pixels.size(), 4) + Le(0, 4) + Le(offset, 4) + Le(40, 4) + Le(width, 4) +
          Le(height, 4) + Le(1, 2) + Le(bpp, 2) + Le(0, 4) + Le(pixels.size(), 4) + Le(3780, 4) +
-         Le(3780, 4) + Le(table.size(), 4) + Le(0, 4) + colours + pixels;
+         Le(3780, 4) + Le(0, 4) + Le(0, 4) + pixels;
 }
 
 Surface Canvas(int width, int height) {
@@ -162,8 +159,8 @@ TEST(Surface, ContentIdStaysWithTheContentAndChangesWithEveryChange) {
   }
 }
 
-// Plain 24-bit pictures, the form map pictures come in, are decoded on a fast path of their
-// own, the rest by the general decoder.
+// A save writes the plain 24-bit layout, in whole writes of about a megabyte; the decoder's
+// own tests check every other layout.
 TEST(Bmp, SavedBytesAndLoadedPixelsFollowTheFileLayout) {
   const test_support::ScratchFolder dir;
   auto loaded = [&](const std::string& bytes) {
@@ -171,17 +168,6 @@ TEST(Bmp, SavedBytesAndLoadedPixelsFollowTheFileLayout) {
     s.LoadBmp(dir.Write("picture.bmp", bytes));
     return s;
   };
-  // One bit a pixel, the first pixel in the top bit, rows bottom up.
-  Surface mono = Filled(3, 2, 0xA0B0C0);
-  mono.SetPixel(1, 0, 0x102030);
-  mono.SetPixel(0, 1, 0x102030);
-  EXPECT_EQ(loaded(BmpBytes(3, 2, 1, {0x60, 0, 0, 0, char(0xA0), 0, 0, 0}, {0x102030, 0xA0B0C0})), mono);
-  // Blue, green, red; top row first for a negative height; rows padded to whole words.
-  Surface topDown = Filled(2, 2, world::Rgb(3, 2, 1));
-  topDown.SetPixel(1, 0, world::Rgb(6, 5, 4));
-  topDown.SetPixel(0, 1, world::Rgb(9, 8, 7));
-  EXPECT_EQ(loaded(BmpBytes(2, -2, 24, std::string("\1\2\3\4\5\6\0\0\7\10\11\1\2\3\0\0", 16))), topDown);
-
   Surface s;
   s.SetSize(601, 700);  // 1804 bytes a row: about 1.3 MB, more than one write
   std::string pixels;

@@ -13,38 +13,13 @@
 namespace robustness {
 namespace {
 
-using world::Color;
 using world::Rgb;
 constexpr size_t Megabyte = 1 << 20;
 const std::string TurnStart = world::TurnLegendLine() + "\r\n7\r\nPlayer\r\n";
 const std::string NotValid = "Bitmap image is not valid";
 
-std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
-std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-// A picture file: its header, then `header`, `table` (colours or masks) and the pixels.
-std::string Bmp(const std::string& header, const std::string& table, const std::string& pixels) {
-  const uint32_t offset = 14 + uint32_t(header.size() + table.size());
-  return "BM" + Le32(offset + uint32_t(pixels.size())) + Le32(0) + Le32(offset) + header + table + pixels;
-}
-std::string InfoHeader(int width, int height, int bits, uint32_t compression, uint32_t colours = 0) {
-  return Le32(40) + Le32(width) + Le32(height) + Le16(1) + Le16(bits) + Le32(compression) + Le32(0) +
-         Le32(0) + Le32(0) + Le32(colours) + Le32(0);
-}
-
 class BadInput : public RobustnessTest {
  protected:
-  // The pixels of the map picture in `bytes` row by row from the top, or nothing when it is
-  // refused, which must be for the usual reason.
-  std::vector<Color> LoadPicture(const std::string& bytes) {
-    const std::string error = Load(&editor::Editor::N7Click, Write("picture.bmp", bytes));
-    EXPECT_TRUE(error.empty() || error == NotValid) << error;
-    const render::Surface& map = editor.scene.ComposedMap;
-    std::vector<Color> pixels;
-    for (int y = 0; error.empty() && y < map.Height(); ++y)
-      for (int x = 0; x < map.Width(); ++x) pixels.push_back(map.PixelAt(x, y));
-    return pixels;
-  }
-
   // `prefix`, then `filler` repeated to `size` bytes, then `suffix`; written in pieces so that
   // the test never holds the whole file, and under one name so that only one takes the disk.
   fs::path WriteLong(const std::string& prefix, const std::string& filler, const std::string& suffix,
@@ -142,43 +117,6 @@ TEST_F(BadInput, LandFiles) {
   WriteLong("\r\n\r\n0\r\n\r\nM ", "5,", "\r\n\r\n\r\n\r\n\r\n", 4 * Megabyte, "orv.dat");
   EXPECT_EQ(Run(&editor::Editor::FormCreate), "");
   ::alarm(0);
-}
-
-// Every pixel as the file defines it: a picture must hold every pixel byte of its layout, the
-// last row's padding included, or it is refused; only a compressed one may leave pixels out.
-TEST_F(BadInput, PicturesGiveTheirPixelsOrAreRefused) {
-  const Color red = Rgb(255, 0, 0), green = Rgb(0, 255, 0), grey = Rgb(0x40, 0x40, 0x40);
-  const std::string redGreen("\0\0\xFF\0\0\xFF\0\0", 8), grey1(8, '\x40'), grey8(256 * 3, '\x40');
-  // 0x40 in every pixel byte and colour, so all grey. The old 12-byte header has 3-byte colours;
-  // a 16-byte one the decoder knows only by its start, and no usual layout says where its rows are.
-  const std::string core = Le32(12) + Le16(3) + Le16(2) + Le16(1) + Le16(8);
-  const std::string odd = Le32(16) + Le16(2) + Le16(2) + Le16(1) + Le16(24) + Le32(0);
-  const std::string masks = Le32(0xF800) + Le32(0x07E0) + Le32(0x001F);  // 5-6-5 bits
-  const struct {
-    std::string file;
-    std::vector<Color> pixels;
-    size_t refusedWithout;  // bytes cut off the end that make it refused
-  } pictures[] = {
-      {Bmp(InfoHeader(3, 2, 1, 0), grey1, std::string(8, '\0')), std::vector<Color>(6, grey), 1},
-      {Bmp(core, grey8, std::string(8, '\0')), std::vector<Color>(6, grey), 1},
-      {Bmp(InfoHeader(3, 2, 16, 3), masks, std::string(16, '\x40')), std::vector(6, Rgb(0x40, 0x08, 0)), 1},
-      {Bmp(odd, "", std::string(16, '\x40')), std::vector<Color>(4, grey), 6},
-      // Indexes past the table are black; pixels that a compressed picture leaves out take
-      // the table's first colour.
-      {Bmp(InfoHeader(4, 1, 8, 0, 2), redGreen, std::string("\x01\xC8\x00\x02", 4)),
-       {green, Rgb(0, 0, 0), red, Rgb(0, 0, 0)}, 0},
-      {Bmp(InfoHeader(4, 2, 8, 1, 2), redGreen, std::string("\x02\x01\x00\x01", 4)),
-       {red, red, red, red, green, green, red, red}, 0},
-      {Bmp(InfoHeader(3, 1, 4, 0, 2), redGreen, std::string("\x10\x10\0\0", 4)), {green, red, green}, 1},
-      {Bmp(InfoHeader(4, 1, 4, 2, 2), redGreen, std::string("\x04\x10\0\0\0\x01", 6)), {green, red, green, red}, 0},
-      {Bmp(InfoHeader(2, 1, 32, 0), "", std::string("\1\2\3\0\4\5\6\xFF", 8)), {Rgb(3, 2, 1), Rgb(6, 5, 4)}, 1},
-  };
-  for (const auto& [file, pixels, refusedWithout] : pictures) {
-    SCOPED_TRACE(file.size());
-    EXPECT_EQ(LoadPicture(file), pixels);
-    if (refusedWithout == 0) continue;
-    EXPECT_EQ(LoadPicture(file.substr(0, file.size() - refusedWithout)), std::vector<Color>{});
-  }
 }
 
 }  // namespace
