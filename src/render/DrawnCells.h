@@ -22,6 +22,10 @@ class DrawnCells {
   }
   void Mark(uint8_t x, uint8_t y) { rows_[y][x / 64] |= uint64_t(1) << (x % 64); }
   const Row& CellsOfRow(uint8_t y) const { return rows_[y]; }
+  // The cells of `cells` leave row `y`.
+  void Remove(uint8_t y, const Row& cells) {
+    for (int word = 0; word < WordsPerRow; ++word) rows_[y][word] &= ~cells[word];
+  }
   // The cells of row `y`, which are taken out of the set.
   Row TakeRow(uint8_t y) {
     const Row taken = rows_[y];

@@ -174,11 +174,8 @@ void MarkedMap::DrawTurn(const Surface& clean, int cellSize, std::vector<TurnMar
                                 Area{0, 0, Width(), gridTop}, Area{0, gridBottom, Width(), Height()}})
       if (outside.x1 < outside.x2 && outside.y1 < outside.y2) picture_.CopyArea(outside, clean, outside);
     const int lastColumn = ColumnOf(Width() - 1, cellSize), lastRow = RowOf(Height() - 1, cellSize);
-    const DrawnCells::Row all = ColumnsBetween(0, lastColumn);
     for (int y = RowOf(0, cellSize); y <= lastRow; ++y)
-      DrawnCells::ForEachRun(all, [&](int from, int end) {
-        for (int x = from; x < end; ++x) turn.cells.Mark(uint8_t(x), uint8_t(y));
-      });
+      for (int x = 0; x <= lastColumn; ++x) turn.cells.Mark(uint8_t(x), uint8_t(y));
   }
   drawn_.Clear();
   HoldFor(clean, cellSize);
@@ -236,10 +233,7 @@ void MarkedMap::ComposeOver(const Area& area) const {
       picture_.DrawSurface(m.px, m.py, *m.picture);
       drawn_.Mark(m.x, m.y);
     }
-    DrawnCells::Row left = turn.cells.TakeRow(uint8_t(y));
-    for (size_t i = 0; i < left.size(); ++i) left[i] &= ~now[i];
-    for (int x = 0; x < DrawnCells::Columns; ++x)
-      if (left[size_t(x / 64)] >> (x % 64) & 1) turn.cells.Mark(uint8_t(x), uint8_t(y));
+    turn.cells.Remove(uint8_t(y), now);
   }
   bool done = true;
   for (int y = 0; y < DrawnCells::Rows && done; ++y) done = IsEmpty(turn.cells.CellsOfRow(uint8_t(y)));
