@@ -90,12 +90,9 @@ void Editor::FormCreate() {
 
 void Editor::OpenWorld(const WorldLocation& world) {
   EpochDir = world.epochDir;
-  if (world.turn) {
-    ReadTurn(*world.turn);
-    ui_.SetPlayersField(std::to_string(PlayerCount));
-    ui_.ShowYear(World.Year);
-  }
-  FormPaint();
+  if (!world.turn) return FormPaint();
+  OpenTurn(*world.turn);
+  ui_.ShowYear(World.Year);
 }
 
 void Editor::FormPaint() {
