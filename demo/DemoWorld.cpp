@@ -101,16 +101,4 @@ void WriteDemoWorld(const fs::path& folder) {
   WritePaletteFile(folder / "palitr.pal");
 }
 
-void WriteAppIcons(const fs::path& folder) {
-  render::Surface iconSheet = MakeIconSheet(1, world::FirstMineUnitKind - 1);
-  render::Surface mineSheet = MakeIconSheet(world::FirstMineUnitKind, world::KindCount - world::FirstMineUnitKind + 1);
-  for (int size : {32, 64, 128, 256}) {
-    fs::path dir = folder / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
-    fs::create_directories(dir);
-    fs::path file = dir / "tirmagor-editor.png";
-    if (!MakeAppIcon(size, iconSheet, mineSheet).save(QString::fromStdString(file.string()), "PNG"))
-      throw std::runtime_error("cannot write " + file.string());
-  }
-}
-
 }  // namespace demo

@@ -9,8 +9,6 @@ namespace demo {
 
 // Creates the folder if needed and (re)writes the demo's files in it.
 void WriteDemoWorld(const std::filesystem::path& folder);
-// Writes the application icon as <folder>/<n>x<n>/apps/tirmagor-editor.png for the usual sizes.
-void WriteAppIcons(const std::filesystem::path& folder);
 
 // The path of a UTF-8 file name ("Год17.tvk").
 std::filesystem::path Utf8Path(std::string_view utf8);

@@ -320,7 +320,7 @@ Surface MakeLegend(const PixelFont& font, const Surface& iconSheet, const Surfac
   return legend;
 }
 
-QImage MakeAppIcon(int size, const Surface& iconSheet, const Surface& mineSheet) {
+std::vector<uint32_t> MakeAppIcon(int size, const Surface& iconSheet, const Surface& mineSheet) {
   constexpr int Base = 32;
   if (size % Base != 0) throw std::runtime_error("application icon sizes are multiples of 32");
   Surface art;
@@ -341,7 +341,7 @@ QImage MakeAppIcon(int size, const Surface& iconSheet, const Surface& mineSheet)
   markers.Paint(art, 6, 4, 5, DarkPlayer);
 
   int scale = size / Base;
-  QImage icon(size, size, QImage::Format_ARGB32);
+  std::vector<uint32_t> icon(size_t(size) * size);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       int ax = x / scale, ay = y / scale;
@@ -351,7 +351,8 @@ QImage MakeAppIcon(int size, const Surface& iconSheet, const Surface& mineSheet)
       bool edge = !outside && (ax - cx) * (ax - cx) + (ay - cy) * (ay - cy) > 9;
       bool frame = edge || ax == 0 || ay == 0 || ax == Base - 1 || ay == Base - 1;
       Color c = frame ? FrameInk : art.PixelAt(ax, ay);
-      icon.setPixel(x, y, outside ? qRgba(0, 0, 0, 0) : qRgba(world::RedOf(c), world::GreenOf(c), world::BlueOf(c), 255));
+      icon[size_t(y) * size + x] =
+          outside ? 0u : 0xFF000000u | uint32_t(world::RedOf(c)) << 16 | uint32_t(world::GreenOf(c)) << 8 | world::BlueOf(c);
     }
   return icon;
 }

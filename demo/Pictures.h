@@ -1,7 +1,8 @@
 #pragma once
 // The demo's pictures: the two icon sheets, the map, the legend and the application icon.
 
-#include <QImage>
+#include <cstdint>
+#include <vector>
 
 #include "Geography.h"
 #include "PixelFont.h"
@@ -20,7 +21,8 @@ render::Surface MakeMapPicture(const Geography& geography, const PixelFont& font
 // Every kind's icon with its letter and name, shown as markers on a light and a dark player
 // colour, and the signs of the four cell mines.
 render::Surface MakeLegend(const PixelFont& font, const render::Surface& iconSheet, const render::Surface& mineSheet);
-// A square icon of `size` pixels (a multiple of 32) with transparent corners.
-QImage MakeAppIcon(int size, const render::Surface& iconSheet, const render::Surface& mineSheet);
+// A square icon of `size` pixels (a multiple of 32) with transparent corners, row by row as
+// 0xAARRGGBB values.
+std::vector<uint32_t> MakeAppIcon(int size, const render::Surface& iconSheet, const render::Surface& mineSheet);
 
 }  // namespace demo

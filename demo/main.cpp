@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "AppIcons.h"
 #include "DemoWorld.h"
 
 int main(int argc, char** argv) {

@@ -58,6 +58,7 @@ void Editor::FormCreate() {
   // Before the pictures a turn may still be composing from are let go.
   s.ComposedMap.Clear();
   History.Reset();
+  KeepSavedState();
   edit.Holding = false;
   PlayerCount = 27;
   EpochDir.clear();
@@ -123,7 +124,24 @@ void Editor::ReadTurn(const fs::path& path) {
 void Editor::TurnTaken() {
   History.Reset();
   TurnPlayerCount = PlayerCount;
+  KeepSavedState();
 }
+
+namespace {
+
+// The turn's text as it would be saved in `year`.
+std::string TurnTextIn(const world::TMap& World, uint8_t PlayerCount, int32_t year) {
+  if (World.Year == year) return world::TurnFileText(World, PlayerCount);
+  world::TMap turn = World;
+  turn.Year = year;
+  return world::TurnFileText(turn, PlayerCount);
+}
+
+}  // namespace
+
+void Editor::KeepSavedState() const { savedTurnText_ = TurnTextIn(World, PlayerCount, 0); }
+
+bool Editor::HasUnsavedEdits() const { return TurnTextIn(World, PlayerCount, 0) != savedTurnText_; }
 
 void Editor::DrawCurrentUnit(uint8_t x, uint8_t y) {
   render::DrawCurrentUnit(scene, World, edit, x, y);
@@ -223,7 +241,10 @@ void Editor::N10Click() {
     SaveTurn(*path);
 }
 
-void Editor::SaveTurn(const fs::path& path) const { world::WriteTurnFile(World, PlayerCount, path); }
+void Editor::SaveTurn(const fs::path& path) const {
+  world::WriteTurnFile(World, PlayerCount, path);
+  KeepSavedState();
+}
 
 void Editor::N11Click() { ui_.CloseMainWindow(); }
 

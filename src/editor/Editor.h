@@ -79,6 +79,10 @@ class Editor {
   void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   // The turn file of the world's year and players 1..PlayerCount.
   void SaveTurn(const std::filesystem::path& path) const;
+  // Whether "Сохранить ход" would now write other units than the turn had when it was last
+  // read or saved (or, before any turn, at start-up). The year does not count: the field
+  // changes it without any edit.
+  bool HasUnsavedEdits() const;
 
   // Controls.
   void SpinEdit1Change();
@@ -148,6 +152,10 @@ class Editor {
   std::string PlayerToolTip(int player) const;
   // Entry CurrentUnit of CurrentPlayer when it is one of the player's units 1..count.
   world::TUnit* CurrentUnitEntry();
+
+  // The units "Сохранить ход" would have written when the turn was last read or saved.
+  void KeepSavedState() const;
+  mutable std::string savedTurnText_;
 
   Ui& ui_;
 };

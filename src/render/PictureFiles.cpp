@@ -1,6 +1,8 @@
 // Reading and writing Surface pixels as Windows BMP files, and writing them as PNG.
 
+#if TIRMAGOR_PNG
 #include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -129,6 +131,8 @@ void Surface::SaveBmp(const std::filesystem::path& path, world::Sync sync) const
   }
 }
 
+#if TIRMAGOR_PNG
+
 namespace {
 
 void PutBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
@@ -190,6 +194,13 @@ void Surface::SavePng(const std::filesystem::path& path, world::Sync sync) const
     throw CannotCreate(path);
   }
 }
+
+#else
+
+// A build without libdeflate (the browser's) leaves PNG pictures to its front end.
+void Surface::SavePng(const std::filesystem::path& path, world::Sync) const { throw CannotCreate(path); }
+
+#endif
 
 bool HasPngExtension(const std::filesystem::path& path) {
   return world::HasExtension(path, ".png");

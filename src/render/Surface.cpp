@@ -68,7 +68,12 @@ template <typename Block>
 // A transparent placement of `rows` rows of `n` pixels: every source pixel but `key` replaces its
 // target. Marker rows mix both kinds unpredictably, so pixels are blended without branches, eight
 // at a time where the processor has AVX2 and four at a time otherwise.
-__attribute__((target_clones("avx2", "default"))) void PlaceTransparent(Color* d, size_t targetStride,
+#if defined(__x86_64__) || defined(__i386__)
+#define TIRMAGOR_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TIRMAGOR_AVX2_CLONES
+#endif
+TIRMAGOR_AVX2_CLONES void PlaceTransparent(Color* d, size_t targetStride,
                                                                        const Color* s, size_t sourceStride,
                                                                        int n, int rows, Color key) {
   typedef uint32_t Eight __attribute__((vector_size(32)));

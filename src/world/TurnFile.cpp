@@ -87,6 +87,8 @@ TurnRead ParseTurnFile(const std::filesystem::path& fileName,
   return turn;
 }
 
+}  // namespace
+
 std::string TurnFileText(const TMap& World, uint8_t PlayerCount) {
   std::string text;
   auto writeLine = [&text](std::string_view line) {
@@ -116,8 +118,6 @@ std::string TurnFileText(const TMap& World, uint8_t PlayerCount) {
   writeLine("END");
   return text;
 }
-
-}  // namespace
 
 void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path& fileName) {
   TurnRead turn = ParseTurnFile(fileName, World.players);

@@ -16,6 +16,9 @@ void ReadTurnFile(TMap& World, uint8_t& PlayerCount, const std::filesystem::path
 // complete; on any failure the old file is untouched and no stray file stays behind.
 void WriteTurnFile(const TMap& World, uint8_t PlayerCount, const std::filesystem::path& fileName);
 
+// The bytes WriteTurnFile writes.
+std::string TurnFileText(const TMap& World, uint8_t PlayerCount);
+
 // The first line of every turn file, as Windows-1251 bytes.
 const std::string& TurnLegendLine();
 

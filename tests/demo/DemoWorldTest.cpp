@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "AppIcons.h"
 #include "DemoWorld.h"
 #include "ScratchFolder.h"
 #include "Epoch.h"
