@@ -264,11 +264,16 @@ void PlaceDeposits(Geography& geography, Random& random) {
 
 }  // namespace
 
+void Geography::IndexRegions() {
+  regionOfKey.fill(-1);
+  for (size_t i = 0; i < regions.size(); ++i) regionOfKey[regions[i].key] = int16_t(i);
+}
+
+// Every pixel of the map picture asks, so the region is looked up by its key, not searched for.
 const Region& Geography::RegionAt(int x, int y) const {
-  uint8_t key = world.cells[x][y].land;
-  for (const Region& region : regions)
-    if (region.key == key) return region;
-  throw std::logic_error("cell without a region");
+  const int16_t index = regionOfKey[world.cells[x][y].land];
+  if (index < 0) throw std::logic_error("cell without a region");
+  return regions[size_t(index)];
 }
 
 bool Geography::TouchesSea(int x, int y) const {
@@ -330,6 +335,7 @@ Geography MakeGeography() {
     region.lake = i >= seaCount;
     geography.regions.push_back(region);
   }
+  geography.IndexRegions();
   Grid<int> regionIndex{};
   for (int x = 1; x <= MapWidth; ++x)
     for (int y = 1; y <= MapHeight; ++y) {

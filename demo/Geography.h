@@ -2,6 +2,7 @@
 // The demo world's geography: a continent with islands, cut into named lands and seas, with
 // cell mines. Everything follows from fixed seeds, so every build makes the same world.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,7 +25,10 @@ struct Region {
 struct Geography {
   world::TMap world;            // cells (land, mine) and the land table, names in Windows-1251
   std::vector<Region> regions;  // lands first, then waters, each in key order
+  std::array<int16_t, 256> regionOfKey;  // index into regions by key, -1 for none: IndexRegions
 
+  // Fills regionOfKey from regions, once they are all there.
+  void IndexRegions();
   const Region& RegionAt(int x, int y) const;
   bool IsSea(int x, int y) const { return RegionAt(x, y).sea; }
   // True when the cell or one of its eight neighbours is land, resp. sea.

@@ -82,8 +82,13 @@ void Surface::SaveBmp(const std::filesystem::path& path, world::Sync sync) const
   if (headerBytes + imageBytes > 0xFFFFFFFFu) throw CannotCreate(path);
 
   // The headers and whole rows are encoded into one buffer of about a megabyte, written whenever
-  // the next row would not fit.
+  // the next row would not fit. The browser's in-memory file system copies a file each time it
+  // grows it, by an eighth, so there the whole picture goes in one write.
+#ifdef __EMSCRIPTEN__
+  const size_t rowsPerWrite = std::max<size_t>(1, size_t(height_));
+#else
   const size_t rowsPerWrite = std::max<size_t>(1, (size_t(1) << 20) / std::max<uint64_t>(rowBytes, 1));
+#endif
   std::vector<uint8_t> out(headerBytes + rowsPerWrite * rowBytes);
   uint8_t* header = out.data();
   auto put16 = [&header](uint32_t v) {

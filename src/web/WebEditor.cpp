@@ -144,7 +144,7 @@ EMSCRIPTEN_KEEPALIVE int te_start(const char* folder) {
   return ok;
 }
 
-// Writes the demo world into `folder`. 1 on success.
+// Writes the demo world into `folder`: the build packs it into the page this way. 1 on success.
 EMSCRIPTEN_KEEPALIVE int te_write_demo_world(const char* folder) {
   umask(022);
   return Run([&] { demo::WriteDemoWorld(folder); });

@@ -29,7 +29,6 @@
     const fn = (name, ret, args) => module.cwrap(name, ret, args);
     return {
       start: fn('te_start', 'number', ['string']),
-      writeDemoWorld: fn('te_write_demo_world', 'number', ['string']),
       resize: fn('te_resize', null, ['number', 'number', 'number', 'number']),
       windowPixels: fn('te_window_pixels', 'number', []),
       windowWidth: fn('te_window_width', 'number', []),
@@ -213,6 +212,7 @@
     hideStartScreen();
     const mount = source.inMemory ? source.folder : newMount();
     await Promise.all(StartupFiles.map((name) => stage(source, name, mount + '/' + name)));
+    performance.mark('tirmagor-files-ready');
     world = { name: source.name, source, mount };
     epoch = { source, mount };
     core.FS.chdir(mount);
@@ -222,22 +222,59 @@
       // The reference window reads its picture at start-up, as the desktop's does.
       if (api.loadReference('Рифленка.bmp')) showReferencePicture();
     });
-    if (window.tirmagor.firstPaint === null) window.tirmagor.firstPaint = performance.now();
+    performance.mark('tirmagor-started');
+    if (window.tirmagor.firstPaint === null) {
+      await afterNextPaint();
+      window.tirmagor.firstPaint = performance.now();
+    }
     window.tirmagor.ready = true;
   }
 
+  function afterNextPaint() {
+    return new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+  }
+
+  // The demo world, packed into the page by its build: unpacked into the core's file system.
   function openDemo() {
     return enqueue(async () => {
       hideStartScreen();
       const folder = '/demo';
-      if (!core.FS.analyzePath(folder).exists && !api.writeDemoWorld(folder)) {
-        showState();
-        return;
+      if (!core.FS.analyzePath(folder).exists) {
+        await demoWorldScript();
+        const files = Object.entries(window.TirmagorDemoWorld);
+        const unpacked = await Promise.all(files.map(([, packed]) => gunzip(packed)));
+        core.FS.mkdir(folder);
+        files.forEach(([name], i) => core.FS.writeFile(folder + '/' + name, unpacked[i]));
       }
       const source = memorySource(folder);
       source.folder = folder;
       await openWorld(source);
     });
+  }
+
+  // Loaded while the core starts, when the page is asked for the demo world.
+  let demoWorldLoading = null;
+  function demoWorldScript() {
+    if (!demoWorldLoading) demoWorldLoading = loadScript('demo-world.js');
+    return demoWorldLoading;
+  }
+
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = src;
+      script.onload = resolve;
+      script.onerror = () => reject(new Error('Cannot load ' + src));
+      document.head.append(script);
+    });
+  }
+
+  async function gunzip(base64) {
+    const text = atob(base64);
+    const packed = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; ++i) packed[i] = text.charCodeAt(i);
+    const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return new Uint8Array(await new Response(stream).arrayBuffer());
   }
 
   async function pickFolder() {
@@ -927,7 +964,19 @@
 
   // ---- Start ---------------------------------------------------------------------------------
 
-  TirmagorCore().then((module) => {
+  // The module's WebAssembly comes packed in a script (window.TirmagorCoreWasm), as a page
+  // opened from file:// can fetch nothing.
+  function instantiateWasm(imports, receive) {
+    gunzip(window.TirmagorCoreWasm)
+      .then((bytes) => WebAssembly.instantiate(bytes, imports))
+      .then((result) => receive(result.instance, result.module))
+      .catch((error) => showError('Cannot start the editor: ' + error.message));
+    return {};
+  }
+
+  if (new URLSearchParams(location.search).has('demo')) demoWorldScript();
+  TirmagorCore({ instantiateWasm }).then((module) => {
+    performance.mark('tirmagor-core-ready');
     core = module;
     api = bindCore(module);
     const worldAddress = new URLSearchParams(location.search).get('world');
