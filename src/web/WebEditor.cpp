@@ -128,7 +128,8 @@ editor::MouseButton ButtonOf(int button) {
 extern "C" {
 
 // Start-up in `folder` (its map, land file and icon sheets), which also becomes the epoch; an
-// empty folder is the working directory, whose files errors then name as the desktop does. A window of the design's client size until the page resizes it. 1 on success.
+// empty folder is the working directory, whose files errors then name as the desktop does.
+// The window surface has no size until te_resize, as the desktop's until its window shows. A window of the design's client size until the page resizes it. 1 on success.
 EMSCRIPTEN_KEEPALIVE int te_start(const char* folder) {
   // Files the editor writes must be readable again: the runtime starts with every bit masked.
   umask(022);
@@ -140,7 +141,6 @@ EMSCRIPTEN_KEEPALIVE int te_start(const char* folder) {
   std::string epoch = folder;
   if (!epoch.empty() && epoch.back() != '/') epoch += '/';
   editor.EpochDir = epoch;
-  Run([&] { editor.ResizeWindowSurface(1130, 806); });
   return ok;
 }
 

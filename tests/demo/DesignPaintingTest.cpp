@@ -9,6 +9,7 @@
 #include <string>
 
 #include "DemoWorld.h"
+#include "Fingerprint.h"
 #include "ScratchFolder.h"
 #include "editor/Editor.h"
 #include "editor/HeadlessUi.h"
@@ -17,29 +18,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// FNV-1a over the bytes.
-uint64_t Fingerprint(const void* data, size_t size, uint64_t hash = 14695981039346656037ull) {
-  for (size_t i = 0; i < size; ++i) hash = (hash ^ static_cast<const uint8_t*>(data)[i]) * 1099511628211ull;
-  return hash;
-}
-
-uint64_t Fingerprint(const render::Surface& surface) {
-  uint64_t hash = Fingerprint(&surface, 0);
-  for (int y = 0; y < surface.Height(); ++y)
-    hash = Fingerprint(surface.Row(y), size_t(surface.Width()) * sizeof(render::Color), hash);
-  return hash;
-}
+using test_support::Fingerprint;
+using test_support::Hex;
 
 uint64_t FileFingerprint(const fs::path& path) {
   const std::string bytes = test_support::ReadBytes(path);
   return bytes.empty() ? 0 : Fingerprint(bytes.data(), bytes.size());
-}
-
-std::string Hex(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(value));
-  return text;
 }
 
 TEST(DesignPainting, DemoYearAtTheDesignSizePaintsAndSavesAsBefore) {

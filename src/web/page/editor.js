@@ -21,7 +21,9 @@
   let epoch = null;  // { source, mount }: where the year's turn files come from
   let mounts = 0;
   let queue = Promise.resolve();
-  window.tirmagor = { ready: false, firstPaint: null };  // for the page's tests
+  // For the page's tests: whether a world is open, when it was first painted, and a promise of
+  // the moment everything asked of the core so far is done.
+  window.tirmagor = { ready: false, firstPaint: null, idle: () => queue.then(() => {}) };
 
   // ---- The core ------------------------------------------------------------------------------
 
