@@ -9,12 +9,14 @@ TEST_PACKAGES := chromium
 BENCH_PACKAGES := libbenchmark-dev tiled
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
 PACKAGE_PACKAGES := dpkg-dev file
+# The browser editor: Debian's emscripten (with its clang, binaryen and node) compiles the core.
+WEB_PACKAGES := emscripten cmake ninja-build
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps web-deps node-packages build test test-core run bench test-sanitize fuzz package package-deps install clean
+.PHONY: all deps web web-deps node-packages build test test-core run bench test-sanitize fuzz package package-deps install clean
 
 all: build
 
@@ -43,6 +45,13 @@ build: deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
+# The browser editor in build/web/editor (open its index.html), and its zip in build/web.
+# emscripten's JavaScript optimiser finds Debian's acorn through NODE_PATH.
+web:
+	$(call ensure_packages,$(WEB_PACKAGES))
+	NODE_PATH=/usr/share/nodejs cmake --preset web
+	NODE_PATH=/usr/share/nodejs cmake --build --preset web -j $(JOBS)
+
 # Chromium, Node.js with npm (Debian's, when the machine has none), and the test driver.
 web-deps:
 	$(call ensure_packages,$(TEST_PACKAGES))
@@ -58,7 +67,7 @@ node-packages:
 	$(call ensure_packages,$(NODE_PACKAGES))
 
 test: PRESET = default
-test: web-deps build
+test: web-deps web build
 	ctest --preset default -j $(JOBS)
 
 # The toolkit-free core (world, render, chronicle, editor, export) built and tested alone, with
@@ -74,7 +83,7 @@ run: PRESET = default
 run: build
 	cd $(BUILD_DIR)/demo/world && ../../src/desktop/tirmagor-editor
 
-bench:
+bench: web
 	$(call ensure_packages,$(PACKAGES) $(BENCH_PACKAGES))
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
@@ -89,23 +98,26 @@ fuzz:
 	fuzz/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
 
 test-sanitize: PRESET = sanitize
-test-sanitize: web-deps build
+test-sanitize: web-deps web build
 	ctest --preset sanitize -j $(JOBS)
 
-# The Debian package, in build/default: tirmagor-editor_<version>_<arch>.deb.
+# The Debian package, in build/default: tirmagor-editor_<version>_<arch>.deb, with the browser
+# editor under share/tirmagor-editor/web; beside it the browser editor alone as a zip,
+# tirmagor-editor-web-<version>.zip, for Windows and macOS.
 # dpkg-shlibdeps (dpkg-dev, with file) adds the libraries the programs link to the package's
 # dependencies; configure looks for it, so it comes first.
 package-deps:
 	$(call ensure_packages,$(PACKAGE_PACKAGES))
 
 package: PRESET = default
-package: package-deps build
+package: package-deps web build
 	cd $(BUILD_DIR) && cpack -G DEB
+	cp build/web/tirmagor-editor-web-*.zip $(BUILD_DIR)/
 
 # Installs into PREFIX (default /usr/local); `make install PREFIX=$$HOME/.local` needs no root.
 PREFIX ?= /usr/local
 install: PRESET = default
-install: build
+install: web build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:

@@ -400,6 +400,28 @@ std::optional<double> PngSizeRatio() {
   return double(size) / double(reference.size());
 }
 
+// The browser editor's year step: its core's WebAssembly (make web) under node, on the same
+// world, timed by bench/web-year-step.mjs; nothing when the module or node is missing.
+std::optional<double> BrowserYearStep() {
+  const std::string source = TIRMAGOR_SOURCE_DIR;
+  if (!fs::exists(source + "/build/web/core/tirmagor-core.wasm")) {
+    std::printf("browser year step: not run (no build/web/core: run make web)\n");
+    return std::nullopt;
+  }
+  const std::string command = "node '" + source + "/bench/web-year-step.mjs' '" + source + "/build/web/core' '" +
+                              TheWorld->StartupDir().string() + "' '" + TheWorld->EpochDir() + "' " +
+                              std::to_string(Years);
+  FILE* output = popen(command.c_str(), "r");
+  if (!output) return std::nullopt;
+  double seconds = 0;
+  const bool read = std::fscanf(output, "%lf", &seconds) == 1;
+  if (pclose(output) != 0 || !read || seconds <= 0) {
+    std::printf("browser year step: the measurement failed\n");
+    return std::nullopt;
+  }
+  return seconds;
+}
+
 // Prints every figure against its floor and budget; gives the budgets that failed.
 std::vector<std::string> PrintSummary(const std::map<std::string, double>& measured) {
   auto figure = [&](const char* name) -> std::optional<double> {
@@ -440,6 +462,8 @@ std::vector<std::string> PrintSummary(const std::map<std::string, double>& measu
       {"start-up to first paint", startup, "map copy", mapCopy, "< 150 ms", within(startup, 0.150)},
       {"year step, full load", yearStep, "map copy", mapCopy, "<= 1.5 x map copy", within(yearStep, times(mapCopy, 1.5))},
       {"year step, whole map", yearStepWholeMap, "map copy", mapCopy, "", std::nullopt},
+      {"year step, browser (node)", figure("BrowserYearStep"), "native step", yearStep, "<= 2 x native step",
+       within(figure("BrowserYearStep"), times(yearStep, 2))},
       {"FormPaint", figure("FormPaint"), "map copy", mapCopy, "", std::nullopt},
       {"pick-up and drop", pickUp, "map copy", mapCopy, "< 100 us", within(pickUp, 100e-6)},
       {"undo of a move", figure("UndoMove"), "map copy", mapCopy, "< 50 us", within(figure("UndoMove"), 50e-6)},
@@ -502,6 +526,7 @@ int main(int argc, char** argv) {
   bench::Register();
   bench::RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  if (const auto browserStep = bench::BrowserYearStep()) reporter.medianSeconds["BrowserYearStep"] = *browserStep;
   const std::vector<std::string> failed = bench::PrintSummary(reporter.medianSeconds);
   benchmark::Shutdown();
   if (failed.empty()) return 0;

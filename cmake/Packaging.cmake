@@ -7,6 +7,11 @@ if(TARGET tirmagor-tool)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/tirmagor-tool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
+# The browser editor, which `make web` builds into build/web/editor (and `make package` first):
+# the same page as the zip for Windows and macOS.
+set(TIRMAGOR_WEB_PAGE ${PROJECT_SOURCE_DIR}/build/web/editor)
+install(DIRECTORY ${TIRMAGOR_WEB_PAGE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tirmagor-editor/web OPTIONAL)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tirmagor-editor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -20,7 +25,8 @@ master move, add and remove them with the mouse, and saves turn files and map
 pictures. Turn files of successive years are stepped through with the year
 field. The tirmagor-tool command reads, checks, rewrites and renders the
 game's files from the command line. A demo world comes with the package:
-start it with tirmagor-editor-demo.")
+start it with tirmagor-editor-demo. The same editor runs in a web browser from
+/usr/share/tirmagor-editor/web/index.html.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -58,9 +58,9 @@ void Editor::FormCreate() {
   // Before the pictures a turn may still be composing from are let go.
   s.ComposedMap.Clear();
   History.Reset();
-  KeepSavedState();
   edit.Holding = false;
   PlayerCount = 27;
+  KeepSavedState();
   EpochDir.clear();
   s.ViewLeft = 2;
   s.ViewTop = 30;
@@ -129,19 +129,25 @@ void Editor::TurnTaken() {
 
 namespace {
 
-// The turn's text as it would be saved in `year`.
-std::string TurnTextIn(const world::TMap& World, uint8_t PlayerCount, int32_t year) {
-  if (World.Year == year) return world::TurnFileText(World, PlayerCount);
-  world::TMap turn = World;
-  turn.Year = year;
-  return world::TurnFileText(turn, PlayerCount);
+// Equal as a turn file writes them: the entries past a player's count do not count.
+bool SameAsSaved(const world::TPlayer& a, const world::TPlayer& b) {
+  return a.name == b.name && a.num1 == b.num1 && a.num2 == b.num2 && a.count == b.count &&
+         std::equal(a.units.begin() + 1, a.units.begin() + 1 + std::min<int>(a.count, world::MaxUnits), b.units.begin() + 1);
 }
 
 }  // namespace
 
-void Editor::KeepSavedState() const { savedTurnText_ = TurnTextIn(World, PlayerCount, 0); }
+void Editor::KeepSavedState() const {
+  savedPlayers_ = World.players;
+  savedPlayerCount_ = PlayerCount;
+}
 
-bool Editor::HasUnsavedEdits() const { return TurnTextIn(World, PlayerCount, 0) != savedTurnText_; }
+bool Editor::HasUnsavedEdits() const {
+  if (PlayerCount != savedPlayerCount_) return true;
+  for (int p = 1; p <= std::min<int>(PlayerCount, world::MaxPlayers); ++p)
+    if (!SameAsSaved(World.players[p], savedPlayers_[p])) return true;
+  return false;
+}
 
 void Editor::DrawCurrentUnit(uint8_t x, uint8_t y) {
   render::DrawCurrentUnit(scene, World, edit, x, y);

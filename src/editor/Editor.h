@@ -3,6 +3,7 @@
 // A handler that fails throws world::FileError, which ends it at the failing step; whoever
 // delivers the event (the Qt window, a test) catches it and shows its text in the error box.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -79,7 +80,7 @@ class Editor {
   void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   // The turn file of the world's year and players 1..PlayerCount.
   void SaveTurn(const std::filesystem::path& path) const;
-  // Whether "Сохранить ход" would now write other units than the turn had when it was last
+  // Whether "Сохранить ход" would now write other players or units than when the turn was last
   // read or saved (or, before any turn, at start-up). The year does not count: the field
   // changes it without any edit.
   bool HasUnsavedEdits() const;
@@ -153,9 +154,10 @@ class Editor {
   // Entry CurrentUnit of CurrentPlayer when it is one of the player's units 1..count.
   world::TUnit* CurrentUnitEntry();
 
-  // The units "Сохранить ход" would have written when the turn was last read or saved.
+  // The players "Сохранить ход" would have written when the turn was last read or saved.
   void KeepSavedState() const;
-  mutable std::string savedTurnText_;
+  mutable std::array<world::TPlayer, world::MaxPlayers + 1> savedPlayers_{};
+  mutable uint8_t savedPlayerCount_ = 0;
 
   Ui& ui_;
 };

@@ -257,6 +257,35 @@ TEST_F(EditorMouseTest, StripsChooseKindAndPlayerThenAPressPlacesWhereTheTableHa
   EXPECT_EQ(Player(1).count, world::MaxUnits);
 }
 
+TEST_F(EditorMouseTest, UnsavedEditsAreTheUnitsAndPlayersASaveWouldChangeNotTheYear) {
+  WriteBytes(u8"Год3.tvk", TurnFile(3, 4));
+  Start();
+  EXPECT_FALSE(editor.HasUnsavedEdits()) << "right after start-up";
+  Give(1, {{3, 3, 1}});
+  EXPECT_TRUE(editor.HasUnsavedEdits()) << "a unit more than at start-up";
+  editor.OpenTurn(fs::path(u8"Год3.tvk"));
+  EXPECT_FALSE(editor.HasUnsavedEdits()) << "a turn just read is as saved";
+
+  // An addition, undone: as read; redone: unsaved again.
+  ui.year = 9;
+  editor.SpinEdit1Change();  // a year without a file changes the year alone
+  EXPECT_FALSE(editor.HasUnsavedEdits());
+  ChooseKind(5);
+  Press(6, 6);
+  EXPECT_TRUE(editor.HasUnsavedEdits()) << "after an addition";
+  editor.Undo();
+  EXPECT_FALSE(editor.HasUnsavedEdits()) << "undone to the turn as read";
+  editor.Redo();
+  EXPECT_TRUE(editor.HasUnsavedEdits());
+
+  // Saved: nothing unsaved, until the number of players changes what a save writes.
+  editor.SaveTurn(u8"Год9.tvk");
+  EXPECT_FALSE(editor.HasUnsavedEdits()) << "after a save";
+  ui.upDownPosition = 3;
+  editor.UpDown1Click();
+  EXPECT_TRUE(editor.HasUnsavedEdits()) << "fewer players";
+}
+
 TEST_F(EditorMouseTest, EditsOnAScrolledMapStayInsideTheViewAndScrollingStopsAtThePicturesEdges) {
   PatternMap(2260, 1560).SaveBmp("map.bmp");
   Start();
