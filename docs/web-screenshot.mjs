@@ -1,0 +1,54 @@
+// The README's picture of the browser editor:
+//   node docs/web-screenshot.mjs PAGE_DIR OUT.png (with the browser tests' puppeteer-core)
+// Opens PAGE_DIR/index.html?demo from file:// headless at the design size, steps to year 7,
+// opens the overview and rests the mouse on a unit, so that its tooltip shows.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { pathToFileURL } from 'node:url';
+
+// The driver is the one the browser tests install.
+const puppeteer = createRequire(new URL('../tests/web/package.json', import.meta.url))('puppeteer-core');
+
+const [pageArg, outArg] = process.argv.slice(2);
+if (!pageArg || !outArg) {
+  console.error('usage: node web-screenshot.mjs PAGE_DIR OUT.png');
+  process.exit(2);
+}
+const index = path.join(path.resolve(pageArg), 'index.html');
+if (!fs.existsSync(index)) {
+  console.error(`${pageArg}: no index.html here (make web writes build/web/editor)`);
+  process.exit(1);
+}
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-shot-'));
+let browser;
+try {
+  browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', `--user-data-dir=${profile}`],
+  });
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1440, height: 860 });
+  await page.goto(pathToFileURL(index).href + '?demo');
+  await page.waitForFunction(() => window.tirmagor && window.tirmagor.ready);
+  await page.click('#SpinEdit1', { clickCount: 3 });
+  await page.keyboard.type('7');
+  await page.evaluate(() => window.tirmagor.idle());
+  await page.evaluate(() => document.activeElement.blur());
+  await page.keyboard.down('Control');
+  await page.keyboard.press('KeyM');
+  await page.keyboard.up('Control');
+  // A unit of the first player of year 7, at (31, 10): its cell's middle in the window.
+  const box = await page.$eval('#Form1', (canvas) => canvas.getBoundingClientRect().toJSON());
+  await page.mouse.move(box.left + 2 + 20 * 31 + 30, box.top + 30 + 20 * 9 + 28);
+  await new Promise((resolve) => setTimeout(resolve, 1200));
+  await page.evaluate(() => window.tirmagor.idle());
+  await page.screenshot({ path: path.resolve(outArg) });
+} finally {
+  if (browser) await browser.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
