@@ -7,6 +7,7 @@
 //   undo, redo        the edit menu's commands
 //   scroll C R        the wheel, in cells
 //   window, map       print "window 0x…", "map 0x…": fingerprints of the window surface, the map
+//   tooltip X Y       print "tooltip TEXT": the tooltip at window pixel X, Y, its line breaks as \n
 //   save PATH         "Сохранить ход" into PATH
 // A failing step prints "error TEXT" and the commands go on, as the window's handlers do.
 
@@ -82,6 +83,11 @@ int main(int argc, char** argv) {
       std::printf("window %s\n", test_support::Hex(test_support::Fingerprint(editor.scene.Window)).c_str());
     } else if (command == "map") {
       std::printf("map %s\n", test_support::Hex(test_support::Fingerprint(editor.scene.ComposedMap.Picture())).c_str());
+    } else if (command == "tooltip") {
+      const int x = number(), y = number();
+      std::string text = editor.ToolTipAt(x, y);
+      for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 2)) text.replace(i, 1, "\\n");
+      std::printf("tooltip %s\n", text.c_str());
     } else if (command == "save" && at < argc) {
       const std::filesystem::path path = argv[at++];
       run([&] {

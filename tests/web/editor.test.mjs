@@ -339,6 +339,115 @@ describe('the browser editor', () => {
     await page.close();
   });
 
+  test('scrolls by the wheel, grows with the window, shows tooltips and the reference sheet as the desktop does', async () => {
+    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
+    await worldReady(page);
+    await typeYear(page, 7);
+    const box = await canvasBox(page);
+    const [x, y] = turnOf(7).players[0].units.find(([ux, uy]) => ux < 50 && uy > 2 && uy < 36);
+    const unit = cellPoint(x, y);
+
+    // The tooltip of a unit's cell, after the mouse rests there.
+    await page.mouse.move(box.left + unit.x, box.top + unit.y);
+    await page.waitForSelector('#ToolTip:not([hidden])', { timeout: 5000 });
+    const expected = referenceValues('tooltip', DEMO, 'year', 7, 'tooltip', unit.x, unit.y)[0].replaceAll('\\n', '\n');
+    assert.ok(expected.length > 0);
+    assert.equal(await page.$eval('#ToolTip', (tip) => tip.textContent), expected);
+
+    // One notch of the wheel away from the user scrolls three rows down.
+    await page.mouse.wheel({ deltaY: 100 });
+    await settled(page);
+    assert.equal((await canvasFingerprint(page)).fingerprint, referenceValues('window', DEMO, 'year', 7, 'scroll', 0, 3, 'window')[0]);
+
+    // A larger browser window: the view grows to its edges, as the desktop's window does.
+    await page.setViewport({ width: 1400, height: 900 });
+    await settled(page);
+    const grown = await canvasFingerprint(page);
+    assert.deepEqual([grown.width, grown.height], [1400, 900 - 24]);
+    assert.equal(grown.fingerprint, referenceValues('window', DEMO, 'year', 7, 'scroll', 0, 3, 'size', 1400, 876, 'window')[0]);
+
+    // "Рифленка" shows the reference sheet at its own size; a double click on it hides it.
+    await page.click('#N12');
+    await page.waitForSelector('#Form2:not([hidden])');
+    const sheet = fs.readFileSync(path.join(DEMO, 'Рифленка.bmp'));
+    assert.deepEqual(await page.$eval('#ReferencePicture', (canvas) => [canvas.width, canvas.height]),
+      [sheet.readInt32LE(18), Math.abs(sheet.readInt32LE(22))]);
+    await page.click('#ReferencePicture', { clickCount: 2 });
+    await page.waitForSelector('#Form2', { hidden: true });
+
+    // The players' down button: one player fewer in the field.
+    await page.click('#UpDown1 .spin-down');
+    await settled(page);
+    assert.equal(await page.$eval('#Edit2', (field) => field.value), String(turnOf(7).playerCount - 1));
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  test('reads the years from a folder the browser grants, and saves into it', async () => {
+    // A stand-in for the folder the browser's picker grants: files read from the server, files
+    // written kept in the page, each only once its writer closes.
+    const page = await browser.newPage();
+    await page.evaluateOnNewDocument(() => {
+      window.writtenFiles = {};
+      window.pickerCalls = 0;
+      const file = (name) => ({
+        kind: 'file',
+        async getFile() {
+          if (name in window.writtenFiles) return new File([window.writtenFiles[name]], name);
+          const response = await fetch('/world/' + encodeURIComponent(name));
+          if (!response.ok) throw new DOMException('missing', 'NotFoundError');
+          return new File([await response.blob()], name);
+        },
+        async createWritable() {
+          const parts = [];
+          return {
+            async write(data) { parts.push(data); },
+            async close() { window.writtenFiles[name] = new Uint8Array(await new Blob(parts).arrayBuffer()); },
+          };
+        },
+      });
+      window.showDirectoryPicker = async () => {
+        ++window.pickerCalls;
+        return {
+          name: 'world',
+          async getFileHandle(name, options) {
+            if (!(options && options.create)) await file(name).getFile();
+            return file(name);
+          },
+          async *entries() { for (const name of ['Год0.tvk', 'Год7.tvk']) yield [name, file(name)]; },
+        };
+      };
+    });
+    await page.setViewport({ width: CLIENT.width, height: CLIENT.height + 24 });
+    await page.goto(`${origin}/editor/index.html`);
+    await page.click('#OpenFolder');
+    await worldReady(page);
+    assert.equal(await page.evaluate(() => window.pickerCalls), 1);
+    await typeYear(page, 7);
+    const [x, y] = turnOf(7).players[0].units.find(([ux, uy]) => ux < 50 && uy > 2 && uy < 36);
+    const from = cellPoint(x, y), to = cellPoint(x, y + 2);
+    const move = [['press', 'left', from.x, from.y], ['release', 'left', to.x, to.y]];
+    await mouse(page, move);
+    await save(page, '#N10', 'Год7.tvk');
+    await page.waitForFunction(() => 'Год7.tvk' in window.writtenFiles);
+    const written = Buffer.from(await page.evaluate(() => [...window.writtenFiles['Год7.tvk']]));
+
+    // The native editor does the same in a copy of the world, then steps away and back.
+    const picked = path.join(tmpRoot, 'picked');
+    fs.mkdirSync(picked);
+    for (const name of fs.readdirSync(DEMO)) fs.copyFileSync(path.join(DEMO, name), path.join(picked, name));
+    const nativeTurn = path.join(picked, 'Год7.tvk');
+    const [nativeWindow] = referenceValues('window', picked, 'year', 7, nativeMouse(move), 'save', nativeTurn,
+      'year', 8, 'year', 7, 'window');
+    assert.ok(written.equals(fs.readFileSync(nativeTurn)), 'written into the folder, the native bytes');
+
+    // Stepping away and back reads the year from the folder again: the saved turn.
+    await typeYear(page, 8);
+    await typeYear(page, 7);
+    assert.equal((await canvasFingerprint(page)).fingerprint, nativeWindow);
+    await page.close();
+  });
+
   test('opens a world read-only from the folder chooser, where the browser has no folder picker', async () => {
     const page = await openPage(`${origin}/editor/index.html`, { withoutFolderPicker: true });
     await page.waitForSelector('#StartScreen:not([hidden])');
