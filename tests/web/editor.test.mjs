@@ -6,6 +6,7 @@
 //   TIRMAGOR_TOOL               tirmagor-tool, for the units of a turn
 //   TIRMAGOR_DEMO_WORLD         the demo world folder (default: build/default/demo/world)
 //   CHROMIUM                    the browser (default: /usr/bin/chromium); nothing is ever downloaded
+//   TIRMAGOR_SANITIZED          1 in the sanitizer run: the first paint is printed, not held to 1 s
 //
 // Every expected picture and file comes from the native editor running the same steps on the
 // same world: the fingerprint of its window surface or map, and the bytes of the turn it saves.
@@ -507,7 +508,8 @@ describe('the browser editor', () => {
     await worldReady(page);
     const paint = await page.evaluate(() => window.tirmagor.firstPaint);
     console.log(`first paint of the demo world from file://: ${Math.round(paint)} ms`);
-    assert.ok(paint < 1000, `first paint after ${Math.round(paint)} ms, over the budget of 1 s`);
+    if (process.env.TIRMAGOR_SANITIZED !== '1')
+      assert.ok(paint < 1000, `first paint after ${Math.round(paint)} ms, over the budget of 1 s`);
     // The demo world in the page is the native demo world, turn for turn.
     await typeYear(page, 20);
     assert.equal((await canvasFingerprint(page)).fingerprint, referenceValues('window', DEMO, 'year', 2, 'year', 20, 'window')[0]);
