@@ -362,6 +362,7 @@ describe('the browser editor', () => {
 
     // A larger browser window: the view grows to its edges, as the desktop's window does.
     await page.setViewport({ width: 1400, height: 900 });
+    await page.waitForFunction(() => document.querySelector('#Form1').width === 1400);
     await settled(page);
     const grown = await canvasFingerprint(page);
     assert.deepEqual([grown.width, grown.height], [1400, 900 - 24]);
