@@ -184,7 +184,10 @@ const nativeMouse = (steps) => steps.map(([action, button, x, y]) => [action, { 
 async function typeYear(page, year) {
   await page.click('#SpinEdit1', { clickCount: 3 });
   await page.keyboard.type(String(year));
-  await page.waitForFunction((year) => document.title.includes(`Год${year}.tvk`), {}, year);
+  await page.waitForFunction((year) => document.title.includes(`Год${year}.tvk`), { timeout: 10000 }, year).catch(async (error) => {
+    const [title, field] = await page.evaluate(() => [document.title, document.querySelector('#SpinEdit1').value]);
+    throw new Error(`typing ${year}: the title is "${title}", the field "${field}" (${error.message})`);
+  });
   await settled(page);
 }
 

@@ -337,7 +337,8 @@
     if (!api) return;
     const yearField = $('SpinEdit1');
     const yearText = api.yearField();
-    if (yearField.value !== yearText) yearField.value = yearText;
+    // Text typed since is the user's, not to be put back to what the core has seen so far.
+    if (typedAhead === 0 && yearField.value !== yearText) yearField.value = yearText;
     const players = $('Edit2');
     const playersText = api.playersField();
     if (players.value !== playersText) players.value = playersText;
@@ -490,10 +491,17 @@
   yearField.addEventListener('beforeinput', (event) => {
     if (event.data && !/^[0-9+\-.,]*$/.test(event.data)) event.preventDefault();
   });
+  // Keystrokes whose turn files are still being read: the field shows them already.
+  let typedAhead = 0;
   yearField.addEventListener('input', () => {
     const typed = yearField.value;
+    ++typedAhead;
     enqueue(async () => {
-      await stageYear(api.yearOf(typed));
+      try {
+        await stageYear(api.yearOf(typed));
+      } finally {
+        --typedAhead;
+      }
       act(() => api.yearTyped(typed));
     });
   });
