@@ -119,6 +119,8 @@ void Editor::ResizeWindow(int clientWidth, int clientHeight, int outerWidth, int
 void Editor::ReadTurn(const fs::path& path) {
   render::ReadTurnFileAndDraw(scene, World, PlayerCount, edit, path, /*formPaintFollows=*/true);
   TurnTaken();
+  TurnFile = path;
+  TurnFileStamp = StampOf(path);
 }
 
 void Editor::TurnTaken() {
@@ -137,7 +139,7 @@ bool SameAsSaved(const world::TPlayer& a, const world::TPlayer& b) {
 
 }  // namespace
 
-void Editor::KeepSavedState() const {
+void Editor::KeepSavedState() {
   savedPlayers_ = World.players;
   savedPlayerCount_ = PlayerCount;
 }
@@ -195,6 +197,8 @@ void Editor::OpenTurn(const world::TMap& turn, uint8_t playerCount) {
   std::copy_n(turn.players.begin() + 1, PlayerCount, World.players.begin() + 1);
   render::DrawTurn(scene, World, PlayerCount, edit, /*formPaintFollows=*/true);
   TurnTaken();
+  TurnFile.clear();
+  TurnFileStamp = {};
   ui_.SetPlayersField(std::to_string(PlayerCount));
   FormPaint();
 }
@@ -247,10 +251,14 @@ void Editor::N10Click() {
     SaveTurn(*path);
 }
 
-void Editor::SaveTurn(const fs::path& path) const {
+void Editor::SaveTurn(const fs::path& path) {
   world::WriteTurnFile(World, PlayerCount, path);
   KeepSavedState();
+  TurnFile = path;
+  TurnFileStamp = StampOf(path);
 }
+
+std::string Editor::TurnText() const { return world::TurnFileText(World, PlayerCount); }
 
 void Editor::N11Click() { ui_.CloseMainWindow(); }
 

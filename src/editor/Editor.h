@@ -11,6 +11,7 @@
 
 #include "editor/CommandLine.h"
 #include "editor/EditHistory.h"
+#include "editor/Recovery.h"
 #include "editor/Ui.h"
 #include "render/Geometry.h"
 #include "render/Scene.h"
@@ -34,6 +35,10 @@ class Editor {
   EditHistory History;  // the mouse's edits, for Undo and Redo
   // The players of the turn read last (0 before any): those beyond it have no name to show.
   uint8_t TurnPlayerCount = 0;
+  // The turn file the turn was last read from or saved to (empty before any, and for a turn
+  // given as a record), and its size and time then.
+  std::filesystem::path TurnFile;
+  FileStamp TurnFileStamp;
 
   // The start-up sequence; a failing step ends it and shows its error.
   void FormCreate();
@@ -79,11 +84,13 @@ class Editor {
   // The whole composed map: PNG for a name ending in ".png", BMP otherwise.
   void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   // The turn file of the world's year and players 1..PlayerCount.
-  void SaveTurn(const std::filesystem::path& path) const;
+  void SaveTurn(const std::filesystem::path& path);
   // Whether "Сохранить ход" would now write other players or units than when the turn was last
   // read or saved (or, before any turn, at start-up). The year does not count: the field
   // changes it without any edit.
   bool HasUnsavedEdits() const;
+  // The bytes "Сохранить ход" would write now.
+  std::string TurnText() const;
 
   // Controls.
   void SpinEdit1Change();
@@ -155,9 +162,9 @@ class Editor {
   world::TUnit* CurrentUnitEntry();
 
   // The players "Сохранить ход" would have written when the turn was last read or saved.
-  void KeepSavedState() const;
-  mutable std::array<world::TPlayer, world::MaxPlayers + 1> savedPlayers_{};
-  mutable uint8_t savedPlayerCount_ = 0;
+  void KeepSavedState();
+  std::array<world::TPlayer, world::MaxPlayers + 1> savedPlayers_{};
+  uint8_t savedPlayerCount_ = 0;
 
   Ui& ui_;
 };

@@ -19,6 +19,9 @@ void WriteTurnFile(const TMap& World, uint8_t PlayerCount, const std::filesystem
 // The bytes WriteTurnFile writes.
 std::string TurnFileText(const TMap& World, uint8_t PlayerCount);
 
+// The bytes WriteTurnFile writes.
+std::string TurnFileText(const TMap& World, uint8_t PlayerCount);
+
 // The first line of every turn file, as Windows-1251 bytes.
 const std::string& TurnLegendLine();
 
