@@ -9,6 +9,7 @@
 #include "render/Markers.h"
 #include "render/Painting.h"
 #include "world/Cp1251.h"
+#include "world/FileError.h"
 #include "world/LandFile.h"
 #include "world/Palette.h"
 #include "world/TurnFile.h"
@@ -253,9 +254,26 @@ void Editor::N10Click() {
 
 void Editor::SaveTurn(const fs::path& path) {
   world::WriteTurnFile(World, PlayerCount, path);
+  ++SaveCount;
   KeepSavedState();
   TurnFile = path;
   TurnFileStamp = StampOf(path);
+}
+
+void Editor::RestoreTurn(const fs::path& copy, const fs::path& turnFile) {
+  OpenTurn(copy);
+  ui_.ShowYear(World.Year);
+  world::TMap onDisk;
+  uint8_t onDiskPlayers = 0;
+  try {
+    world::ReadTurnFile(onDisk, onDiskPlayers, turnFile);
+  } catch (const world::FileError&) {
+    onDiskPlayers = 0;  // gone or unreadable: every unit of the copy is unsaved
+  }
+  savedPlayers_ = onDisk.players;
+  savedPlayerCount_ = onDiskPlayers;
+  TurnFile = turnFile;
+  TurnFileStamp = StampOf(turnFile);
 }
 
 std::string Editor::TurnText() const { return world::TurnFileText(World, PlayerCount); }

@@ -39,6 +39,7 @@ class Editor {
   // given as a record), and its size and time then.
   std::filesystem::path TurnFile;
   FileStamp TurnFileStamp;
+  uint32_t SaveCount = 0;  // turns saved so far
 
   // The start-up sequence; a failing step ends it and shows its error.
   void FormCreate();
@@ -85,6 +86,10 @@ class Editor {
   void SavePicture(const std::filesystem::path& path, world::Sync sync = world::Sync::Now) const;
   // The turn file of the world's year and players 1..PlayerCount.
   void SaveTurn(const std::filesystem::path& path);
+  // A recovery copy loaded as "Загрузить ход" loads a file, its year shown in the year field,
+  // as the turn of `turnFile` with its edits unsaved: what is unsaved is measured against that
+  // file as it is now (against no units when it is gone).
+  void RestoreTurn(const std::filesystem::path& copy, const std::filesystem::path& turnFile);
   // Whether "Сохранить ход" would now write other players or units than when the turn was last
   // read or saved (or, before any turn, at start-up). The year does not count: the field
   // changes it without any edit.

@@ -235,16 +235,26 @@ RecoveryRecord RecoveryKeeper::RecordOf(const Editor& editor, int64_t now) {
 
 void RecoveryKeeper::Update(const Editor& editor, int64_t now) {
   const RecoveryRecord record = RecordOf(editor, now);
-  lastId_ = record.id;
-  if (editor.HasUnsavedEdits())
-    store_.Keep(record, editor.TurnText());
-  else
+  if (!lastSaveCount_) lastSaveCount_ = editor.SaveCount;
+  if (editor.SaveCount != *lastSaveCount_) {
+    // Saved: the turn as it was and as it is now are both in a file.
+    lastSaveCount_ = editor.SaveCount;
+    if (!lastId_.empty()) store_.Drop(lastId_);
     store_.Drop(record.id);
-}
-
-void RecoveryKeeper::Saved(const Editor& editor, int64_t now) {
-  if (!lastId_.empty()) store_.Drop(lastId_);
-  Update(editor, now);
+    lastCopy_.clear();
+  }
+  if (record.id != lastId_) lastCopy_.clear();
+  lastId_ = record.id;
+  if (!editor.HasUnsavedEdits()) {
+    // Only a copy this keeper wrote goes: one left by an earlier run waits to be offered.
+    if (!lastCopy_.empty()) store_.Drop(record.id);
+    lastCopy_.clear();
+    return;
+  }
+  std::string text = editor.TurnText();
+  if (text == lastCopy_) return;
+  store_.Keep(record, text);
+  lastCopy_ = std::move(text);
 }
 
 namespace {

@@ -65,25 +65,27 @@ class RecoveryStore {
 
 class Editor;
 
-// Keeps the recovery copy of an editor's turn in step with its edits. The front end calls it
-// after each completed edit, undo and redo, after a turn was loaded and after a save.
+// Keeps the recovery copy of an editor's turn in step with its edits. The front end calls
+// Update within a second of anything that may have changed the turn: an edit, undo or redo, a
+// turn loaded, a save.
 class RecoveryKeeper {
  public:
   explicit RecoveryKeeper(RecoveryStore store) : store_(std::move(store)) {}
   const RecoveryStore& Store() const { return store_; }
 
-  // Writes the copy of the current turn when it has unsaved edits, removes it when it has none.
-  // Throws world::FileError from the store.
+  // Writes the copy of the current turn when it has unsaved edits that the copy does not hold
+  // yet, and removes the copy it wrote when they are gone (undone); a copy an earlier run left
+  // stays. A save since the last call removes the copies of the turn as it was before and as it
+  // is, whatever name it was saved under. Throws world::FileError.
   void Update(const Editor& editor, int64_t now);
-  // After "Сохранить ход": the turn is saved, under whatever name, so the copy of the turn as it
-  // was before goes too. Throws world::FileError from the store.
-  void Saved(const Editor& editor, int64_t now);
   // The record the current turn's copy has, or would have.
   static RecoveryRecord RecordOf(const Editor& editor, int64_t now);
 
  private:
   RecoveryStore store_;
-  std::string lastId_;  // the copy of the turn the editor had at the last call
+  std::string lastId_;      // the copy of the turn the editor had at the last call
+  std::string lastCopy_;    // what that copy holds, empty when there is none
+  std::optional<uint32_t> lastSaveCount_;  // the editor's saves at the last call
 };
 
 // What the turn file `newer` changes against `older`, counted over all players:

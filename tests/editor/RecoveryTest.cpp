@@ -123,9 +123,24 @@ TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAsASaveWouldWriteItAndDropsIt
 
   // Saved under another name: the copy of year 4 goes, year 3's stays.
   editor.SaveTurn("Год4-копия.tvk");
-  keeper.Saved(editor, 70);
+  keeper.Update(editor, 70);
   ASSERT_EQ(store.List().size(), 1u);
   EXPECT_EQ(store.List()[0].turnName, "Год3.tvk");
+
+  // The next run reads that year without an edit: the copy stays, to be offered.
+  RecoveryKeeper nextRun(RecoveryStore(dir() / "recovery"));
+  ui.year = 3;
+  editor.SpinEdit1Change();
+  nextRun.Update(editor, 80);
+  ASSERT_EQ(store.List().size(), 1u);
+  // Restored: the copy's turn, with the year in the field and its edits unsaved against the file.
+  const RecoveryRecord left = store.List()[0];
+  ui.year = 0;
+  editor.RestoreTurn(store.CopyPath(left.id), left.TurnFile());
+  EXPECT_EQ(ui.year, 3);
+  EXPECT_EQ(editor.TurnText(), ReadBytes(store.CopyPath(left.id)));
+  EXPECT_TRUE(editor.HasUnsavedEdits());
+  EXPECT_EQ(editor.TurnFile, left.TurnFile());
 }
 
 TEST_F(ScratchFolderTest, TheSummaryCountsMovesAdditionsAndDeletionsInRussian) {
