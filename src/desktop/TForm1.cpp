@@ -16,13 +16,16 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QWindow>
+#include <ctime>
 
 #include "desktop/ClientSurface.h"
 #include "desktop/PanelStatusBar.h"
 #include "desktop/UpDownButtons.h"
 #include "desktop/YearSpinEdit.h"
 #include "desktop/OverviewWindow.h"
+#include "desktop/RecoveryWindow.h"
 #include "desktop/TForm2.h"
 #include "desktop/WindowFrame.h"
 #include "world/FileError.h"
@@ -82,12 +85,32 @@ TForm1::TForm1(ErrorPresenter presentError, std::optional<editor::WorldLocation>
   desktop::PlaceWindowFrame(*this, FramePosition, OuterSize);
   spinEdit1_->setFocus();
 
+  recovery_ = std::make_unique<editor::RecoveryKeeper>(editor::RecoveryStore(editor::RecoveryStore::DefaultFolder()));
+  recovery_->Store().Housekeep(std::time(nullptr));
+  recoveryTimer_ = new QTimer(this);
+  recoveryTimer_->setSingleShot(true);
+  connect(recoveryTimer_, &QTimer::timeout, this, [this] { UpdateRecoveryCopy(); });
+  recoveryWindow_ = new desktop::RecoveryWindow(
+      this, [this](const editor::RecoveryRecord& copy) { RestoreCopy(copy); },
+      [this](const editor::RecoveryRecord& copy) {
+        recovery_->Store().Drop(copy.id);
+        ShowRecoveryCopies(false);
+      });
+
   if (world) editor_->StartupDir = world->folder;
   RunHandler([this] { editor_->FormCreate(); });
   if (world) RunHandler([this, &world] { editor_->OpenWorld(*world); });
+  ShowRecoveryCopies(true);
 }
 
 TForm1::~TForm1() {
+  // An edit of the last moments still gets its copy; closing says nothing of a failure.
+  if (recoveryTimer_ && recoveryTimer_->isActive()) {
+    try {
+      recovery_->Update(*editor_, std::time(nullptr));
+    } catch (const world::FileError&) {
+    }
+  }
   // The controls and the overview go while the editor they report to and show still exists.
   delete std::exchange(overview_, nullptr);
   delete takeCentralWidget();
@@ -109,6 +132,44 @@ void TForm1::RunHandler(const std::function<void()>& handler) {
   }
   UpdateEditActions();
   if (overview_) overview_->Refresh();
+  // The copy follows within a second, at most twice a second however busy the mouse.
+  if (recoveryTimer_ && !recoveryTimer_->isActive()) recoveryTimer_->start(400);
+}
+
+void TForm1::UpdateRecoveryCopy() {
+  if (!recovery_ || !editor_) return;
+  recoveryTimer_->stop();
+  bool changed = false;
+  try {
+    changed = recovery_->Update(*editor_, std::time(nullptr));
+  } catch (const world::FileError& error) {
+    if (!recoveryFailed_) {
+      recoveryFailed_ = true;
+      ShowError("Несохранённые правки не сохраняются в " + recovery_->Store().Folder().string() + ": " + error.what());
+    }
+  }
+  // A turn newly loaded offers its world's copies; otherwise the list only follows the store.
+  const bool newTurn = editor_->TurnFile != offeredTurn_;
+  if (newTurn || changed) ShowRecoveryCopies(newTurn);
+}
+
+void TForm1::ShowRecoveryCopies(bool offer) {
+  offeredTurn_ = editor_->TurnFile;
+  const editor::RecoveryRecord current = editor::RecoveryKeeper::RecordOf(*editor_, 0);
+  std::vector<editor::RecoveryRecord> copies = recovery_->Store().ListWorld(current.world);
+  for (const editor::RecoveryRecord& any : recovery_->Store().List())
+    if (any.damaged) copies.push_back(any);
+  recoveryAction_->setEnabled(!copies.empty());
+  recoveryWindow_->SetCopies(recovery_->Store(), copies);
+  if (copies.empty())
+    recoveryWindow_->hide();
+  else if (offer)
+    recoveryWindow_->Offer();
+}
+
+void TForm1::RestoreCopy(const editor::RecoveryRecord& copy) {
+  RunHandler([&] { editor_->RestoreTurn(recovery_->Store().CopyPath(copy.id), copy.TurnFile()); });
+  UpdateRecoveryCopy();
 }
 
 void TForm1::UpdateEditActions() {
@@ -168,6 +229,10 @@ void TForm1::CreateMenu() {
   redoAction_ = editCommand("Вернуть", &editor::Editor::Redo, {QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
   redoAction_->setObjectName("Redo");
   UpdateEditActions();
+  recoveryAction_ = editMenu->addAction("Несохранённые правки…");
+  recoveryAction_->setObjectName("RecoveryCopies");
+  recoveryAction_->setEnabled(false);
+  connect(recoveryAction_, &QAction::triggered, this, [this] { ShowRecoveryCopies(true); });
 
   overviewAction_ = bar->addAction("Обзор");
   overviewAction_->setObjectName("ToggleOverview");

@@ -14,11 +14,13 @@ class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class QTimer;
 
 namespace desktop {
 
 class TForm2;
 class OverviewWindow;
+class RecoveryWindow;
 class ClientSurface;
 class PanelStatusBar;
 class UpDownButtons;
@@ -43,6 +45,13 @@ class TForm1 : public QMainWindow, public editor::Ui {
   // Runs one handler; an error it raises ends it and is shown in the error box. The edit menu
   // then shows what can be undone and redone.
   void RunHandler(const std::function<void()>& handler);
+
+  // The recovery copies: written within a second of each change of the turn, offered in the
+  // window "Несохранённые правки" when a turn of a world that has copies is loaded.
+  const editor::RecoveryKeeper& Recovery() const { return *recovery_; }
+  desktop::RecoveryWindow& RecoveryCopies() { return *recoveryWindow_; }
+  // Writes or removes the current turn's copy now, rather than when its timer runs out.
+  void UpdateRecoveryCopy();
 
   static constexpr QPoint FramePosition{-1, 0};
   static constexpr QSize OuterSize{1146, 857};
@@ -73,6 +82,9 @@ class TForm1 : public QMainWindow, public editor::Ui {
   void CreateControls();
   void ConnectEvents();
   void UpdateEditActions();
+  // The copies of the current turn's world in the recovery window, which opens when `offer`.
+  void ShowRecoveryCopies(bool offer);
+  void RestoreCopy(const editor::RecoveryRecord& copy);
   // The keys held down now belong to an edit command: their releases step no year.
   void ClaimHeldKeys();
 
@@ -94,6 +106,12 @@ class TForm1 : public QMainWindow, public editor::Ui {
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QAction* overviewAction_ = nullptr;
+  QAction* recoveryAction_ = nullptr;
+  std::unique_ptr<editor::RecoveryKeeper> recovery_;
+  QTimer* recoveryTimer_ = nullptr;
+  desktop::RecoveryWindow* recoveryWindow_ = nullptr;
+  bool recoveryFailed_ = false;               // said once a run in the error box
+  std::filesystem::path offeredTurn_;         // the turn file whose world's copies were offered last
   desktop::OverviewWindow* overview_ = nullptr;
   QSet<int> heldKeys_;     // pressed in this window and not yet released
   QSet<int> claimedKeys_;  // whose release belongs to an edit command

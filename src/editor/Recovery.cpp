@@ -233,8 +233,9 @@ RecoveryRecord RecoveryKeeper::RecordOf(const Editor& editor, int64_t now) {
   return record;
 }
 
-void RecoveryKeeper::Update(const Editor& editor, int64_t now) {
+bool RecoveryKeeper::Update(const Editor& editor, int64_t now) {
   const RecoveryRecord record = RecordOf(editor, now);
+  bool changed = false;
   if (!lastSaveCount_) lastSaveCount_ = editor.SaveCount;
   if (editor.SaveCount != *lastSaveCount_) {
     // Saved: the turn as it was and as it is now are both in a file.
@@ -242,19 +243,24 @@ void RecoveryKeeper::Update(const Editor& editor, int64_t now) {
     if (!lastId_.empty()) store_.Drop(lastId_);
     store_.Drop(record.id);
     lastCopy_.clear();
+    changed = true;
   }
   if (record.id != lastId_) lastCopy_.clear();
   lastId_ = record.id;
   if (!editor.HasUnsavedEdits()) {
     // Only a copy this keeper wrote goes: one left by an earlier run waits to be offered.
-    if (!lastCopy_.empty()) store_.Drop(record.id);
+    if (!lastCopy_.empty()) {
+      store_.Drop(record.id);
+      changed = true;
+    }
     lastCopy_.clear();
-    return;
+    return changed;
   }
   std::string text = editor.TurnText();
-  if (text == lastCopy_) return;
+  if (text == lastCopy_) return changed;
   store_.Keep(record, text);
   lastCopy_ = std::move(text);
+  return true;
 }
 
 namespace {

@@ -76,8 +76,9 @@ class RecoveryKeeper {
   // Writes the copy of the current turn when it has unsaved edits that the copy does not hold
   // yet, and removes the copy it wrote when they are gone (undone); a copy an earlier run left
   // stays. A save since the last call removes the copies of the turn as it was before and as it
-  // is, whatever name it was saved under. Throws world::FileError.
-  void Update(const Editor& editor, int64_t now);
+  // is, whatever name it was saved under. True when a copy was written or removed. Throws
+  // world::FileError.
+  bool Update(const Editor& editor, int64_t now);
   // The record the current turn's copy has, or would have.
   static RecoveryRecord RecordOf(const Editor& editor, int64_t now);
 
