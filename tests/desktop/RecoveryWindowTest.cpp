@@ -4,10 +4,14 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <csignal>
 #include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "WindowFixture.h"
 #include "desktop/RecoveryWindow.h"
+#include "editor/HeadlessUi.h"
 
 namespace editor::testing {
 namespace {
@@ -69,6 +73,53 @@ TEST_F(RecoveryTest, AnEditIsCopiedWithinASecondOfferedWhenItsYearComesBackAndRe
   EXPECT_TRUE(Store().List().empty());
   EXPECT_FALSE(Copies().isVisible());
   EXPECT_TRUE(errors.isEmpty()) << errors.join("; ").toStdString();
+}
+
+TEST_F(RecoveryTest, AnEditorKilledASecondAfterAnEditIsRestoredExactlyFromItsCopy) {
+  const fs::path state = dir() / "state";
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::close(out[0]);
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::execl(TIRMAGOR_RECOVERY_DRIVER, TIRMAGOR_RECOVERY_DRIVER, dir().c_str(), "3", "6", "6", nullptr);
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  char said[16] = {};
+  const ssize_t n = ::read(out[0], said, sizeof said - 1);
+  ::close(out[0]);
+  ASSERT_GT(n, 0) << "the editor did not get to its edit";
+  EXPECT_STREQ(said, "edited\n");
+  ::sleep(1);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+  // What the edit made: the same edit in an editor without a window.
+  HeadlessUi headless;
+  Editor expected(headless);
+  expected.FormCreate();
+  expected.ResizeWindowSurface(1130, 806);
+  expected.EpochDir = dir().string() + "/";
+  headless.year = 3;
+  expected.SpinEdit1Change();
+  expected.MouseDOwn(MouseButton::Left, 281 + 4 * 20 + 5, 5);
+  expected.MouseDOwn(MouseButton::Left, 2 + 20 * 6 + 30, 30 + 20 * 5 + 28);
+
+  OpenWorld(state);
+  ASSERT_TRUE(Copies().isVisible()) << "offered at start-up";
+  QTest::keyClick(&Copies(), Qt::Key_Return);
+  EXPECT_EQ(spinEdit1()->text(), "3");
+  EXPECT_EQ(editor().TurnText(), expected.TurnText());
+  EXPECT_TRUE(editor().World.players == expected.World.players);
+  EXPECT_TRUE(editor().scene.ComposedMap == expected.scene.ComposedMap) << "the composed map as after the edit";
+  EXPECT_TRUE(editor().HasUnsavedEdits());
 }
 
 TEST_F(RecoveryTest, ACopyLeftByAnEarlierRunIsOfferedAtStartAndCanBeDeleted) {
