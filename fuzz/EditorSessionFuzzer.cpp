@@ -15,6 +15,7 @@
 
 #include "FakeUi.h"
 #include "FuzzSupport.h"
+#include "editor/Recovery.h"
 #include "overview/Overview.h"
 #include "world/TurnFile.h"
 
@@ -111,6 +112,7 @@ struct Session {
   std::optional<editor::Editor> editor;
   Timeline timeline;
   overview::Overview overview;
+  std::optional<editor::RecoveryKeeper> recovery;  // the copies of unsaved edits, checked after each event
 
   Session() {
     ui.editor = &started;
@@ -249,6 +251,14 @@ void RunEvent(Session& s, FuzzedDataProvider& in) {
     }
   }
   if (before && !s.ui.errors.empty()) FUZZ_CHECK(State(editor) == *before);
+  // The recovery copy, read back, is the turn "Сохранить ход" would write now; none without edits
+  // (none of this session's: every input starts with an empty store).
+  s.recovery->Update(editor, 0);
+  const fs::path copy = s.recovery->Store().CopyPath(editor::RecoveryKeeper::RecordOf(editor, 0).id);
+  if (editor.HasUnsavedEdits())
+    FUZZ_CHECK(fuzz::ReadFile(copy) == world::TurnFileText(editor.World, editor.PlayerCount));
+  else
+    FUZZ_CHECK(!fs::exists(copy));
   s.timeline.Check(editor, action == 12);
   fuzz::CheckWorldLimits(editor.World, editor.PlayerCount);
   FUZZ_CHECK(editor.edit.CurrentPlayer <= world::MaxPlayers && editor.edit.CurrentUnit <= world::MaxUnits);
@@ -269,6 +279,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   session.ui.yearField = 0;
   session.ui.upDownPosition = world::MaxPlayers;
   session.timeline.Restart(*session.editor);
+  fs::remove_all(fuzz::ScratchFolder() / "recovery");
+  session.recovery.emplace(editor::RecoveryStore(fuzz::ScratchFolder() / "recovery"));
   FuzzedDataProvider in(data, size);
   for (int event = 0; event < 64 && in.remaining_bytes() > 0; ++event) RunEvent(session, in);
   return 0;

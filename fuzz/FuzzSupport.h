@@ -26,6 +26,8 @@ namespace fuzz {
 // A folder of the process's own, in memory where the system offers it, so that fsync is cheap.
 const std::filesystem::path& ScratchFolder();
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// The bytes of a file; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
 std::filesystem::path WriteInput(const char* name, const uint8_t* data, size_t size);
 
 // The code of the file error that `read` ends with, or nothing when it succeeds.
