@@ -9,27 +9,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "world/FileError.h"
 
 namespace desktop {
-
-QString ChangesText(const editor::RecoveryStore& store, const editor::RecoveryRecord& copy) {
-  if (copy.damaged) return "копия повреждена";
-  const editor::FileStamp now = editor::StampOf(copy.TurnFile());
-  QString text;
-  if (!now.size) {
-    text = "файла хода нет на диске";
-  } else {
-    try {
-      text = QString::fromUtf8(editor::ChangesSummary(copy.TurnFile(), store.CopyPath(copy.id)));
-    } catch (const world::FileError& error) {
-      text = QString::fromUtf8(error.what());
-    }
-  }
-  const editor::FileStamp loaded{copy.loadedSize, copy.loadedTime};
-  if (now.size && now != loaded) text += "; внимание: файл хода на диске изменён после этой правки";
-  return text;
-}
 
 RecoveryWindow::RecoveryWindow(QWidget* mainWindow, Action restore, Action remove)
     : QDialog(mainWindow, Qt::Tool), restore_(std::move(restore)), remove_(std::move(remove)) {
@@ -76,7 +57,7 @@ void RecoveryWindow::SetCopies(const editor::RecoveryStore& store, const std::ve
   for (const editor::RecoveryRecord& copy : copies_) {
     const QString when = copy.damaged ? QString() : QDateTime::fromSecsSinceEpoch(copy.lastEdit).toString("dd.MM.yyyy HH:mm:ss");
     const QString year = copy.damaged ? QString("?") : QString::number(copy.year);
-    auto* item = new QTreeWidgetItem(list_, {year, when, ChangesText(store, copy)});
+    auto* item = new QTreeWidgetItem(list_, {year, when, QString::fromUtf8(editor::CopyChangesText(store, copy))});
     item->setToolTip(2, QString::fromUtf8(copy.TurnFile().string()));
   }
   if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));

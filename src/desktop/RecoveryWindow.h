@@ -43,8 +43,4 @@ class RecoveryWindow : public QDialog {
   bool placed_ = false;
 };
 
-// What a copy changes against its turn file now, and whether that file changed since the copy's
-// turn was loaded: the row's third text.
-QString ChangesText(const editor::RecoveryStore& store, const editor::RecoveryRecord& copy);
-
 }  // namespace desktop

@@ -202,12 +202,12 @@ std::vector<RecoveryRecord> RecoveryStore::ListWorld(const fs::path& world) cons
   return records;
 }
 
-int RecoveryStore::Housekeep(int64_t now, int64_t maxAge) const {
+int RecoveryStore::Housekeep(int64_t now, Worlds worlds, int64_t maxAge) const {
   int removed = 0;
   for (const RecoveryRecord& record : List()) {
     if (record.damaged) continue;  // shown as damaged, for the user to delete
     std::error_code ec;
-    const bool worldGone = !fs::is_directory(record.world, ec);
+    const bool worldGone = worlds == Worlds::MustExist && !fs::is_directory(record.world, ec);
     if (worldGone || now - record.lastEdit > maxAge) {
       Drop(record.id);
       ++removed;
@@ -273,6 +273,24 @@ std::string Counted(size_t n, const char* one, const char* few, const char* many
 }
 
 }  // namespace
+
+std::string CopyChangesText(const RecoveryStore& store, const RecoveryRecord& copy) {
+  if (copy.damaged) return "копия повреждена";
+  const FileStamp now = StampOf(copy.TurnFile());
+  std::string text;
+  if (!now.size) {
+    text = "файла хода нет на диске";
+  } else {
+    try {
+      text = ChangesSummary(copy.TurnFile(), store.CopyPath(copy.id));
+    } catch (const world::FileError& error) {
+      text = error.what();
+    }
+  }
+  if (now.size && now != FileStamp{copy.loadedSize, copy.loadedTime})
+    text += "; внимание: файл хода на диске изменён после этой правки";
+  return text;
+}
 
 std::string ChangesSummary(const fs::path& older, const fs::path& newer) {
   const chronicle::TurnChanges changes = chronicle::DiffTurns(chronicle::ReadTurn(older), chronicle::ReadTurn(newer));

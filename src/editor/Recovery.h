@@ -55,9 +55,10 @@ class RecoveryStore {
   std::vector<RecoveryRecord> List() const;
   // The copies of one world folder, newest edit first.
   std::vector<RecoveryRecord> ListWorld(const std::filesystem::path& world) const;
-  // Removes the copies last edited more than `maxAge` seconds before `now`, and those whose
-  // world folder no longer exists; gives how many went.
-  int Housekeep(int64_t now, int64_t maxAge = 30 * 24 * 3600) const;
+  // Removes the copies last edited more than `maxAge` seconds before `now`, and, unless told
+  // otherwise, those whose world folder no longer exists; gives how many went.
+  enum class Worlds { MustExist, MayBeElsewhere };
+  int Housekeep(int64_t now, Worlds worlds = Worlds::MustExist, int64_t maxAge = 30 * 24 * 3600) const;
 
  private:
   std::filesystem::path folder_;
@@ -88,6 +89,10 @@ class RecoveryKeeper {
   std::string lastCopy_;    // what that copy holds, empty when there is none
   std::optional<uint32_t> lastSaveCount_;  // the editor's saves at the last call
 };
+
+// A copy's line in the list of copies: what it changes against its turn file now, and a warning
+// where that file changed after the copy's turn was loaded.
+std::string CopyChangesText(const RecoveryStore& store, const RecoveryRecord& copy);
 
 // What the turn file `newer` changes against `older`, counted over all players:
 // "3 перемещения, 1 новый, 1 удалён"; "без изменений" when nothing. Throws world::FileError
