@@ -16,6 +16,7 @@
 
 #include "DemoWorld.h"
 #include "editor/Editor.h"
+#include "editor/Recovery.h"
 #include "render/Geometry.h"
 #include "render/Surface.h"
 #include "world/FileError.h"
@@ -81,6 +82,7 @@ editor::Editor* theEditor = nullptr;
 std::vector<uint32_t> rgba;  // the last picture handed to the page, as RGBA bytes
 std::string text;            // the last text handed to the page
 render::Surface reference;   // the reference window's picture
+std::optional<editor::RecoveryKeeper> recovery;  // copies of unsaved edits, in a folder the page keeps
 
 editor::Editor& Ed() {
   if (!theEditor) {
@@ -237,6 +239,8 @@ EMSCRIPTEN_KEEPALIVE int te_save_bmp(const char* path) {
     Ed().scene.ComposedMap.SaveBmp(path);
   });
 }
+// The turn file the turn was last read from or saved to; empty before any.
+EMSCRIPTEN_KEEPALIVE const char* te_turn_file() { return Text(Ed().TurnFile.string()); }
 // The world's year (after the save commands took it from the field).
 EMSCRIPTEN_KEEPALIVE int te_world_year() { return Ed().World.Year; }
 
@@ -268,6 +272,51 @@ EMSCRIPTEN_KEEPALIVE const char* te_take_error() {
 // How many times the reference window was toggled since the last call.
 EMSCRIPTEN_KEEPALIVE int te_take_reference_toggles() { return std::exchange(ui.referenceToggles, 0); }
 EMSCRIPTEN_KEEPALIVE int te_take_close_request() { return std::exchange(ui.closeRequested, false) ? 1 : 0; }
+
+// Recovery copies, kept by the core in `folder` of its file system; the page mirrors that folder
+// in the browser's storage. Copies older than 30 days go; those of other worlds stay, as their
+// folders are not in this file system.
+EMSCRIPTEN_KEEPALIVE void te_recovery_open(const char* folder, double now) {
+  recovery.emplace(editor::RecoveryStore(folder));
+  Run([&] { recovery->Store().Housekeep(int64_t(now), editor::RecoveryStore::Worlds::MayBeElsewhere); });
+}
+// Writes or removes the current turn's copy; 1 when the folder changed.
+EMSCRIPTEN_KEEPALIVE int te_recovery_update(double now) {
+  if (!recovery) return 0;
+  bool changed = false;
+  Run([&] { changed = recovery->Update(Ed(), int64_t(now)); });
+  return changed ? 1 : 0;
+}
+// The copies of the current turn's world, newest first, a line each:
+// id, year, time of the last edit (seconds since 1970), whether damaged (0 or 1), what it changes.
+EMSCRIPTEN_KEEPALIVE const char* te_recovery_list() {
+  std::string lines;
+  if (recovery) {
+    const editor::RecoveryRecord current = editor::RecoveryKeeper::RecordOf(Ed(), 0);
+    for (const editor::RecoveryRecord& copy : recovery->Store().ListWorld(current.world))
+      lines += copy.id + "\t" + std::to_string(copy.year) + "\t" + std::to_string(copy.lastEdit) + "\t0\t" +
+               editor::CopyChangesText(recovery->Store(), copy) + "\n";
+  }
+  return Text(std::move(lines));
+}
+// The turn file a copy belongs to, to be put in place before its changes are listed or it is
+// restored; empty for an unknown copy.
+EMSCRIPTEN_KEEPALIVE const char* te_recovery_turn_file(const char* id) {
+  if (recovery)
+    for (const editor::RecoveryRecord& copy : recovery->Store().List())
+      if (copy.id == id && !copy.damaged) return Text(copy.TurnFile().string());
+  return Text("");
+}
+EMSCRIPTEN_KEEPALIVE int te_recovery_restore(const char* id) {
+  if (!recovery) return 0;
+  for (const editor::RecoveryRecord& copy : recovery->Store().List())
+    if (copy.id == id && !copy.damaged)
+      return Run([&] { Ed().RestoreTurn(recovery->Store().CopyPath(copy.id), copy.TurnFile()); });
+  return 0;
+}
+EMSCRIPTEN_KEEPALIVE void te_recovery_drop(const char* id) {
+  if (recovery) recovery->Store().Drop(id);
+}
 
 // The year step a benchmark times: the year field set to `year`, whose turn is read and drawn,
 // and the window surface painted, as the page shows it.

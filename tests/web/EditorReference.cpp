@@ -9,6 +9,7 @@
 //   window, map       print "window 0x…", "map 0x…": fingerprints of the window surface, the map
 //   tooltip X Y       print "tooltip TEXT": the tooltip at window pixel X, Y, its line breaks as \n
 //   save PATH         "Сохранить ход" into PATH
+//   open PATH         "Загрузить ход" of PATH
 // A failing step prints "error TEXT" and the commands go on, as the window's handlers do.
 
 #include <cstdio>
@@ -88,6 +89,9 @@ int main(int argc, char** argv) {
       std::string text = editor.ToolTipAt(x, y);
       for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 2)) text.replace(i, 1, "\\n");
       std::printf("tooltip %s\n", text.c_str());
+    } else if (command == "open" && at < argc) {
+      const std::filesystem::path path = argv[at++];
+      run([&] { editor.OpenTurn(path); });
     } else if (command == "save" && at < argc) {
       const std::filesystem::path path = argv[at++];
       run([&] {

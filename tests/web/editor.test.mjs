@@ -502,6 +502,57 @@ describe('the browser editor', () => {
     await page.close();
   });
 
+  test('keeps unsaved edits in the browser\'s storage and offers them back when the world opens again', async () => {
+    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
+    await worldReady(page);
+    await typeYear(page, 7);
+    const [x, y] = turnOf(7).players[0].units.find(([ux, uy]) => ux < 45 && uy > 2 && uy < 30);
+    const from = cellPoint(x, y), to = cellPoint(x + 3, y + 1);
+    const move = [['press', 'left', from.x, from.y], ['release', 'left', to.x, to.y]];
+    await mouse(page, move);
+    const stored = () => page.evaluate(() => new Promise((resolve) => {
+      const request = indexedDB.open('tirmagor-editor', 1);
+      request.onsuccess = () => {
+        const count = request.result.transaction('recovery').objectStore('recovery').count();
+        count.onsuccess = () => resolve(count.result);
+      };
+    }));
+    await page.waitForFunction(() => new Promise((resolve) => setTimeout(resolve, 100)).then(() => true));
+    for (let i = 0; i < 30 && await stored() < 2; ++i) await new Promise((resolve) => setTimeout(resolve, 100));
+    assert.equal(await stored(), 2, 'the copy and its record, within a second or so');
+
+    // The tab reloaded (the leave-page question answered): the world's copy is offered.
+    page.once('dialog', (dialog) => dialog.accept());
+    await page.reload();
+    await worldReady(page);
+    await page.waitForSelector('#RecoveryWindow:not([hidden])');
+    const rows = await page.$$eval('#RecoveryList tbody tr', (all) => all.map((row) => [...row.cells].map((cell) => cell.textContent)));
+    assert.equal(rows.length, 1);
+    assert.equal(rows[0][0], '7');
+    assert.equal(rows[0][2], '1 перемещение');
+
+    await page.focus('#RecoveryWindow');
+    await page.keyboard.press('Enter');
+    await settled(page);
+    assert.equal(await page.$eval('#SpinEdit1', (field) => field.value), '7');
+    // The copy loaded as "Загрузить ход" loads a file: as the native editor shows the turn it
+    // saved after the same edit.
+    const nativeTurn = path.join(tmpRoot, 'native-recovered.tvk');
+    reference(DEMO, 'year', 7, nativeMouse(move), 'save', nativeTurn);
+    assert.equal((await canvasFingerprint(page)).fingerprint, referenceValues('window', DEMO, 'open', nativeTurn, 'window')[0]);
+    assert.match(await page.title(), /^• Год7\.tvk/, 'restored edits are unsaved');
+
+    // Saved (a download here): the turn the native editor saved, and the copy goes.
+    const downloads = path.join(tmpRoot, 'downloads-recovery');
+    await downloadsInto(page, downloads);
+    await save(page, '#N10', 'Год7.tvk');
+    assert.ok((await waitForFile(path.join(downloads, 'Год7.tvk'))).equals(fs.readFileSync(nativeTurn)));
+    for (let i = 0; i < 30 && await stored() > 0; ++i) await new Promise((resolve) => setTimeout(resolve, 100));
+    assert.equal(await stored(), 0);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
   test('opens the demo world from file:// with a first paint under one second, in a page under 1.5 MB', async () => {
     const files = fs.readdirSync(PAGE);
     const size = files.reduce((sum, name) => sum + fs.statSync(path.join(PAGE, name)).size, 0);

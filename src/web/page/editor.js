@@ -19,7 +19,6 @@
   let api = null;
   let world = null;  // { name, source, mount }: where start-up read and saves go
   let epoch = null;  // { source, mount }: where the year's turn files come from
-  let mounts = 0;
   let queue = Promise.resolve();
   // For the page's tests: whether a world is open, when it was first painted, and a promise of
   // the moment everything asked of the core so far is done.
@@ -79,6 +78,13 @@
       takeError: fn('te_take_error', 'string', []),
       takeReferenceToggles: fn('te_take_reference_toggles', 'number', []),
       takeCloseRequest: fn('te_take_close_request', 'number', []),
+      turnFile: fn('te_turn_file', 'string', []),
+      recoveryOpen: fn('te_recovery_open', null, ['string', 'number']),
+      recoveryUpdate: fn('te_recovery_update', 'number', ['number']),
+      recoveryList: fn('te_recovery_list', 'string', []),
+      recoveryTurnFile: fn('te_recovery_turn_file', 'string', ['string']),
+      recoveryRestore: fn('te_recovery_restore', 'number', ['string']),
+      recoveryDrop: fn('te_recovery_drop', null, ['string']),
     };
   }
 
@@ -105,11 +111,12 @@
   function handleSource(directory) {
     return {
       name: directory.name,
+      key: 'folder:' + directory.name,
       writable: true,
       async read(name) {
         try {
           const file = await (await directory.getFileHandle(name)).getFile();
-          return new Uint8Array(await file.arrayBuffer());
+          return withTime(new Uint8Array(await file.arrayBuffer()), file.lastModified);
         } catch (error) {
           return null;
         }
@@ -134,10 +141,11 @@
     const byName = new Map(files.map((file) => [file.name.normalize('NFC'), file]));
     return {
       name,
+      key: 'folder:' + name,
       writable: false,
       async read(fileName) {
         const file = byName.get(fileName);
-        return file ? new Uint8Array(await file.arrayBuffer()) : null;
+        return file ? withTime(new Uint8Array(await file.arrayBuffer()), file.lastModified) : null;
       },
       async names() { return [...byName.keys()]; },
     };
@@ -148,11 +156,14 @@
     const folder = base.endsWith('/') ? base : base + '/';
     return {
       name: decodeURIComponent(folder.replace(/\/$/, '').split('/').pop() || folder),
+      key: 'url:' + new URL(folder, location.href).href,
       writable: false,
       async read(fileName) {
         try {
           const response = await fetch(new URL(encodeURIComponent(fileName), new URL(folder, location.href)));
-          return response.ok ? new Uint8Array(await response.arrayBuffer()) : null;
+          if (!response.ok) return null;
+          const modified = Date.parse(response.headers.get('Last-Modified') || '');
+          return withTime(new Uint8Array(await response.arrayBuffer()), Number.isNaN(modified) ? 0 : modified);
         } catch (error) {
           return null;
         }
@@ -178,19 +189,30 @@
     };
   }
 
-  function newMount() {
-    const mount = '/world' + ++mounts;
-    core.FS.mkdir(mount);
+  // A world's folder in the core's file system: the same world, opened again, has the same
+  // folder, which names its recovery copies.
+  function mountFor(source) {
+    if (!core.FS.analyzePath('/worlds').exists) core.FS.mkdir('/worlds');
+    const mount = '/worlds/' + encodeURIComponent(source.key);
+    if (!core.FS.analyzePath(mount).exists) core.FS.mkdir(mount);
     return mount;
   }
 
-  // Puts a file of `source` into the core's file system at `path`, or takes away a copy that
-  // the source no longer has.
+  // The bytes of a file with its time of change (ms since 1970; 0 when the source has none).
+  function withTime(bytes, lastModified) {
+    bytes.lastModified = lastModified || 0;
+    return bytes;
+  }
+
+  // Puts a file of `source` into the core's file system at `path`, with the source's time of
+  // change, by which a recovery copy sees whether its turn file changed; or takes away a copy
+  // that the source no longer has.
   async function stage(source, fileName, path) {
     if (source.inMemory) return;
     const bytes = await source.read(fileName);
     if (bytes) {
       core.FS.writeFile(path, bytes);
+      core.FS.utime(path, bytes.lastModified || 0, bytes.lastModified || 0);
     } else {
       try {
         core.FS.unlink(path);
@@ -212,7 +234,7 @@
 
   async function openWorld(source) {
     hideStartScreen();
-    const mount = source.inMemory ? source.folder : newMount();
+    const mount = source.inMemory ? source.folder : mountFor(source);
     await Promise.all(StartupFiles.map((name) => stage(source, name, mount + '/' + name)));
     performance.mark('tirmagor-files-ready');
     world = { name: source.name, source, mount };
@@ -225,6 +247,8 @@
       if (api.loadReference('Рифленка.bmp')) showReferencePicture();
     });
     performance.mark('tirmagor-started');
+    offeredTurn = null;
+    enqueue(() => recoveryStep(true));
     if (window.tirmagor.firstPaint === null) {
       await afterNextPaint();
       window.tirmagor.firstPaint = performance.now();
@@ -354,6 +378,7 @@
     if (api.takeCloseRequest()) closeWorld();
     showTitle();
     refreshOverview();
+    planRecovery();
     for (let text = api.takeError(); text; text = api.takeError()) showError(text);
   }
 
@@ -683,7 +708,7 @@
     if (!source) source = await chooseFolderFiles($('EpochInput'));
     if (!source) return;
     enqueue(async () => {
-      const mount = newMount();
+      const mount = mountFor(source);
       const names = (await source.names()).filter((name) => /\.tvk$/i.test(name));
       const first = names.includes('Год0.tvk') ? 'Год0.tvk' : names[0];
       if (first) await stage(source, first, mount + '/' + first);
@@ -906,6 +931,169 @@
   });
   new ResizeObserver(() => refreshOverview()).observe(overview);
 
+  // ---- Recovery copies ----------------------------------------------------------------------
+  // The core keeps the copies of unsaved edits in a folder of its file system; the page mirrors
+  // that folder in the browser's storage (IndexedDB), where the next visit finds them.
+
+  const RecoveryFolder = '/recovery';
+  let recoveryDb = null;
+  const recoveryStored = new Map();  // file name → the bytes the storage has
+  let recoveryTimer = 0;
+  let offeredTurn = null;            // the turn file whose world's copies were offered last
+  let recoveryCopies = [];           // the rows shown
+  let recoverySelected = 0;
+
+  function openRecoveryDb() {
+    return new Promise((resolve) => {
+      try {
+        const request = indexedDB.open('tirmagor-editor', 1);
+        request.onupgradeneeded = () => request.result.createObjectStore('recovery');
+        request.onsuccess = () => resolve(request.result);
+        request.onerror = () => resolve(null);
+      } catch (error) {
+        resolve(null);  // no storage here: the copies last as long as the page
+      }
+    });
+  }
+
+  async function startRecovery() {
+    core.FS.mkdir(RecoveryFolder);
+    recoveryDb = await openRecoveryDb();
+    if (recoveryDb) {
+      await new Promise((resolve) => {
+        const request = recoveryDb.transaction('recovery').objectStore('recovery').openCursor();
+        request.onsuccess = () => {
+          const cursor = request.result;
+          if (!cursor) return resolve();
+          const name = String(cursor.key);
+          if (!name.includes('/')) {
+            core.FS.writeFile(RecoveryFolder + '/' + name, cursor.value);
+            recoveryStored.set(name, cursor.value);
+          }
+          cursor.continue();
+        };
+        request.onerror = () => resolve();
+      });
+    }
+    api.recoveryOpen(RecoveryFolder, Date.now() / 1000);
+    storeRecovery();
+  }
+
+  const sameBytes = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
+
+  // The storage made like the folder.
+  function storeRecovery() {
+    if (!recoveryDb) return;
+    const names = core.FS.readdir(RecoveryFolder).filter((name) => name !== '.' && name !== '..');
+    const store = recoveryDb.transaction('recovery', 'readwrite').objectStore('recovery');
+    for (const name of names) {
+      const bytes = core.FS.readFile(RecoveryFolder + '/' + name);
+      const stored = recoveryStored.get(name);
+      if (stored && sameBytes(stored, bytes)) continue;
+      store.put(bytes, name);
+      recoveryStored.set(name, bytes);
+    }
+    for (const name of [...recoveryStored.keys()]) {
+      if (names.includes(name)) continue;
+      store.delete(name);
+      recoveryStored.delete(name);
+    }
+  }
+
+  // Within a second of a change of the turn, at most twice a second.
+  function planRecovery() {
+    if (recoveryTimer || !world) return;
+    recoveryTimer = setTimeout(() => {
+      recoveryTimer = 0;
+      enqueue(() => recoveryStep(false));
+    }, 400);
+  }
+
+  async function recoveryStep(opening) {
+    if (!world) return;
+    const changed = api.recoveryUpdate(Date.now() / 1000);
+    if (changed) storeRecovery();
+    const turn = api.turnFile();
+    const newTurn = opening || turn !== offeredTurn;
+    offeredTurn = turn;
+    if (newTurn || changed) await showRecoveryCopies(newTurn);
+  }
+
+  // The turn files the copies belong to, as they are now, for what the copies change.
+  async function stageCopiesTurns() {
+    for (const line of api.recoveryList().split('\n').filter(Boolean)) {
+      const file = api.recoveryTurnFile(line.split('\t')[0]);
+      const slash = file.lastIndexOf('/');
+      if (world && file.slice(0, slash) === world.mount) await stage(world.source, file.slice(slash + 1), file);
+    }
+  }
+
+  async function showRecoveryCopies(offer) {
+    await stageCopiesTurns();
+    recoveryCopies = api.recoveryList().split('\n').filter(Boolean).map((line) => {
+      const [id, year, edited, , changes] = line.split('\t');
+      return { id, year, edited: Number(edited), changes };
+    });
+    recoverySelected = 0;
+    const rows = $('RecoveryList').tBodies[0];
+    rows.replaceChildren(...recoveryCopies.map((copy, i) => {
+      const row = document.createElement('tr');
+      const when = new Date(copy.edited * 1000).toLocaleString('ru-RU');
+      for (const text of [copy.year, when, copy.changes]) row.insertCell().textContent = text;
+      row.addEventListener('click', () => selectCopy(i));
+      row.addEventListener('dblclick', () => restoreCopy());
+      return row;
+    }));
+    selectCopy(0);
+    $('RecoveryCopies').disabled = recoveryCopies.length === 0;
+    if (!recoveryCopies.length) $('RecoveryWindow').hidden = true;
+    else if (offer) $('RecoveryWindow').hidden = false;
+  }
+
+  function selectCopy(i) {
+    recoverySelected = i;
+    [...$('RecoveryList').tBodies[0].rows].forEach((row, j) => row.classList.toggle('selected', j === i));
+    $('RestoreCopy').disabled = $('DeleteCopy').disabled = !recoveryCopies[i];
+  }
+
+  function restoreCopy() {
+    const copy = recoveryCopies[recoverySelected];
+    if (!copy) return;
+    enqueue(async () => {
+      const file = api.recoveryTurnFile(copy.id);
+      const slash = file.lastIndexOf('/');
+      if (world && file.slice(0, slash) === world.mount) await stage(world.source, file.slice(slash + 1), file);
+      act(() => api.recoveryRestore(copy.id));
+      await recoveryStep(false);
+    });
+  }
+
+  $('RestoreCopy').addEventListener('click', restoreCopy);
+  $('DeleteCopy').addEventListener('click', () => {
+    const copy = recoveryCopies[recoverySelected];
+    if (!copy) return;
+    enqueue(async () => {
+      api.recoveryDrop(copy.id);
+      storeRecovery();
+      await showRecoveryCopies(false);
+    });
+  });
+  $('RecoveryWindow').addEventListener('keydown', (event) => {
+    if (event.key === 'Enter') {
+      event.preventDefault();
+      event.stopPropagation();
+      claimedKeys.add(keyName(event));
+      restoreCopy();
+    } else if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+      event.preventDefault();
+      const next = recoverySelected + (event.key === 'ArrowDown' ? 1 : -1);
+      if (next >= 0 && next < recoveryCopies.length) selectCopy(next);
+    }
+  });
+  makeMovable($('RecoveryWindow'));
+  $('RecoveryWindow').querySelector('.close').addEventListener('click', () => { $('RecoveryWindow').hidden = true; });
+  command('RecoveryCopies', () => enqueue(() => showRecoveryCopies(true)));
+
   // ---- The first screen, closing -------------------------------------------------------------
 
   function hideStartScreen() {
@@ -989,6 +1177,7 @@
     performance.mark('tirmagor-core-ready');
     core = module;
     api = bindCore(module);
+    enqueue(startRecovery);
     const worldAddress = new URLSearchParams(location.search).get('world');
     if (worldAddress) enqueue(() => openWorld(urlSource(worldAddress)));
     else if (new URLSearchParams(location.search).has('demo')) openDemo();
