@@ -287,15 +287,18 @@ EMSCRIPTEN_KEEPALIVE int te_recovery_update(double now) {
   Run([&] { changed = recovery->Update(Ed(), int64_t(now)); });
   return changed ? 1 : 0;
 }
-// The copies of the current turn's world, newest first, a line each:
+// The copies of the current turn's world, newest first, then the damaged ones, a line each:
 // id, year, time of the last edit (seconds since 1970), whether damaged (0 or 1), what it changes.
 EMSCRIPTEN_KEEPALIVE const char* te_recovery_list() {
   std::string lines;
   if (recovery) {
     const editor::RecoveryRecord current = editor::RecoveryKeeper::RecordOf(Ed(), 0);
-    for (const editor::RecoveryRecord& copy : recovery->Store().ListWorld(current.world))
-      lines += copy.id + "\t" + std::to_string(copy.year) + "\t" + std::to_string(copy.lastEdit) + "\t0\t" +
-               editor::CopyChangesText(recovery->Store(), copy) + "\n";
+    std::vector<editor::RecoveryRecord> copies = recovery->Store().ListWorld(current.world);
+    for (const editor::RecoveryRecord& any : recovery->Store().List())
+      if (any.damaged) copies.push_back(any);  // only to be deleted
+    for (const editor::RecoveryRecord& copy : copies)
+      lines += copy.id + "\t" + std::to_string(copy.year) + "\t" + std::to_string(copy.lastEdit) + "\t" +
+               (copy.damaged ? "1" : "0") + "\t" + editor::CopyChangesText(recovery->Store(), copy) + "\n";
   }
   return Text(std::move(lines));
 }

@@ -1031,14 +1031,14 @@
   async function showRecoveryCopies(offer) {
     await stageCopiesTurns();
     recoveryCopies = api.recoveryList().split('\n').filter(Boolean).map((line) => {
-      const [id, year, edited, , changes] = line.split('\t');
-      return { id, year, edited: Number(edited), changes };
+      const [id, year, edited, damaged, changes] = line.split('\t');
+      return { id, year: damaged === '1' ? '?' : year, edited: Number(edited), damaged: damaged === '1', changes };
     });
     recoverySelected = 0;
     const rows = $('RecoveryList').tBodies[0];
     rows.replaceChildren(...recoveryCopies.map((copy, i) => {
       const row = document.createElement('tr');
-      const when = new Date(copy.edited * 1000).toLocaleString('ru-RU');
+      const when = copy.damaged ? '' : new Date(copy.edited * 1000).toLocaleString('ru-RU');
       for (const text of [copy.year, when, copy.changes]) row.insertCell().textContent = text;
       row.addEventListener('click', () => selectCopy(i));
       row.addEventListener('dblclick', () => restoreCopy());
@@ -1053,12 +1053,13 @@
   function selectCopy(i) {
     recoverySelected = i;
     [...$('RecoveryList').tBodies[0].rows].forEach((row, j) => row.classList.toggle('selected', j === i));
-    $('RestoreCopy').disabled = $('DeleteCopy').disabled = !recoveryCopies[i];
+    $('RestoreCopy').disabled = !recoveryCopies[i] || recoveryCopies[i].damaged;
+    $('DeleteCopy').disabled = !recoveryCopies[i];
   }
 
   function restoreCopy() {
     const copy = recoveryCopies[recoverySelected];
-    if (!copy) return;
+    if (!copy || copy.damaged) return;
     enqueue(async () => {
       const file = api.recoveryTurnFile(copy.id);
       const slash = file.lastIndexOf('/');
