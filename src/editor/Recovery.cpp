@@ -234,6 +234,8 @@ RecoveryRecord RecoveryKeeper::RecordOf(const Editor& editor, int64_t now) {
 }
 
 bool RecoveryKeeper::Update(const Editor& editor, int64_t now) {
+  // A unit in hand is an edit not yet complete: its copy waits for it to be put down.
+  if (editor.edit.Holding) return false;
   const RecoveryRecord record = RecordOf(editor, now);
   bool changed = false;
   if (!lastSaveCount_) lastSaveCount_ = editor.SaveCount;

@@ -74,8 +74,8 @@ class RecoveryKeeper {
   explicit RecoveryKeeper(RecoveryStore store) : store_(std::move(store)) {}
   const RecoveryStore& Store() const { return store_; }
 
-  // Writes the copy of the current turn when it has unsaved edits that the copy does not hold
-  // yet, and removes the copy it wrote when they are gone (undone); a copy an earlier run left
+  // While a unit is in hand, does nothing. Otherwise writes the copy of the current turn when it
+  // has unsaved edits that the copy does not hold yet, and removes the copy it wrote when they are gone (undone); a copy an earlier run left
   // stays. A save since the last call removes the copies of the turn as it was before and as it
   // is, whatever name it was saved under. True when a copy was written or removed. Throws
   // world::FileError.

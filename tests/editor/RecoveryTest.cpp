@@ -102,7 +102,13 @@ TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAsASaveWouldWriteItAndDropsIt
   EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), editor.TurnText());
   world::WriteTurnFile(editor.World, editor.PlayerCount, "probe.tvk");
   EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), ReadBytes("probe.tvk")) << "the copy is what a save writes";
-  fs::remove("probe.tvk");
+
+  // A unit in hand is no complete edit: the copy keeps the turn as it was before the lift.
+  Press(6, 6);
+  ASSERT_TRUE(editor.edit.Holding);
+  EXPECT_FALSE(keeper.Update(editor, 25));
+  EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), ReadBytes("probe.tvk"));
+  editor.Escape();
 
   editor.Undo();
   keeper.Update(editor, 30);
