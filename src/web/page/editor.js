@@ -745,13 +745,13 @@
 
   function saveCommand(kind) {
     const dialog = $('SaveDialog1');
-    const spec = SaveKinds[kind];
-    $('SaveTitle').textContent = spec.title;
+    const saving = SaveKinds[kind];
+    $('SaveTitle').textContent = saving.title;
     const type = $('SaveType');
-    type.replaceChildren(...spec.types.map(([label, extension]) => new Option(label, extension)));
-    $('SaveTypeRow').hidden = spec.types.length < 2;
+    type.replaceChildren(...saving.types.map(([label, extension]) => new Option(label, extension)));
+    $('SaveTypeRow').hidden = saving.types.length < 2;
     const year = api.yearOf(api.yearField());
-    $('SaveName').value = 'Год' + year + spec.types[0][1];
+    $('SaveName').value = 'Год' + year + saving.types[0][1];
     $('SaveWhere').textContent = world && world.source.writable
       ? 'Файл будет записан в папку «' + world.source.name + '».'
       : 'Папка открыта только для чтения: файл будет скачан.';
