@@ -3,8 +3,9 @@
 // Prints the median time of one step over five rounds through every year, in seconds, after a
 // round that lets the engine optimise the module.
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import path from 'node:path';
+
+import { loadCore } from '../src/web/node-core.mjs';
 
 const [coreDir, startupDir, epochDir, yearsText] = process.argv.slice(2);
 const years = Number(yearsText);
@@ -12,14 +13,7 @@ if (!coreDir || !startupDir || !epochDir || !(years > 0)) {
   console.error('usage: node web-year-step.mjs CORE_DIR STARTUP_DIR EPOCH_DIR YEARS');
   process.exit(2);
 }
-const TirmagorCore = createRequire(import.meta.url)(path.resolve(coreDir, 'tirmagor-core.js'));
-const wasm = fs.readFileSync(path.join(coreDir, 'tirmagor-core.wasm'));
-const core = await TirmagorCore({
-  instantiateWasm(imports, receive) {
-    WebAssembly.instantiate(wasm, imports).then((result) => receive(result.instance, result.module));
-    return {};
-  },
-});
+const core = await loadCore(coreDir);
 const call = (name, ...args) => core.ccall(name, 'number', args.map((a) => typeof a === 'string' ? 'string' : 'number'), args);
 
 // The world's files in one folder of the module's file system, where start-up reads and the

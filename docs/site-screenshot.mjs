@@ -5,11 +5,10 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
 
-// The driver is the one the browser tests install.
-const puppeteer = createRequire(new URL('../tests/web/package.json', import.meta.url))('puppeteer-core');
+// The browser as the browser tests launch it, with their driver.
+import { launchBrowser } from '../tests/web/support.mjs';
 
 const [siteArg, outArg] = process.argv.slice(2);
 if (!siteArg || !outArg) {
@@ -26,13 +25,8 @@ if (!fs.existsSync(path.join(site, 'index.html'))) {
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-shot-'));
 let browser;
 try {
-  browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--user-data-dir=${profile}`],
-  });
+  browser = await launchBrowser(profile);
+
   const page = await browser.newPage();
   await page.setViewport({ width: 1600, height: 1000 });
   const problems = [];

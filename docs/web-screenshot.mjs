@@ -1,15 +1,14 @@
 // The README's picture of the browser editor:
 //   node docs/web-screenshot.mjs PAGE_DIR OUT.png (with the browser tests' puppeteer-core)
-// Opens PAGE_DIR/index.html?demo from file:// headless at the design size, steps to year 7,
+// Opens PAGE_DIR/index.html?demo from file:// headless at 1440 × 860, steps to year 7,
 // opens the overview and rests the mouse on a unit, so that its tooltip shows.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
 
-// The driver is the one the browser tests install.
-const puppeteer = createRequire(new URL('../tests/web/package.json', import.meta.url))('puppeteer-core');
+// The browser as the browser tests launch it, with their driver.
+import { launchBrowser } from '../tests/web/support.mjs';
 
 const [pageArg, outArg] = process.argv.slice(2);
 if (!pageArg || !outArg) {
@@ -25,12 +24,8 @@ if (!fs.existsSync(index)) {
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-shot-'));
 let browser;
 try {
-  browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', `--user-data-dir=${profile}`],
-  });
+  browser = await launchBrowser(profile);
+
   const page = await browser.newPage();
   await page.setViewport({ width: 1440, height: 860 });
   await page.goto(pathToFileURL(index).href + '?demo');

@@ -8,9 +8,10 @@
 // colours, is packed as the same pixels in an 8-bit run-length BMP first: a few hundred
 // kilobytes, which the page unpacks and the editor reads in a fraction of the time.
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
 import path from 'node:path';
 import zlib from 'node:zlib';
+
+import { loadCore } from './node-core.mjs';
 
 const [coreDir, pageDir] = process.argv.slice(2);
 if (!coreDir || !pageDir) {
@@ -25,15 +26,7 @@ fs.writeFileSync(path.join(pageDir, 'tirmagor-core-wasm.js'),
   `window.TirmagorCoreWasm = '${pack(fs.readFileSync(path.join(coreDir, 'tirmagor-core.wasm')))}';\n`);
 
 
-const TirmagorCore = createRequire(import.meta.url)(path.resolve(coreDir, 'tirmagor-core.js'));
-// Node has a fetch that takes no file names, so the module is handed its WebAssembly.
-const wasm = fs.readFileSync(path.join(coreDir, 'tirmagor-core.wasm'));
-const core = await TirmagorCore({
-  instantiateWasm(imports, receive) {
-    WebAssembly.instantiate(wasm, imports).then((result) => receive(result.instance, result.module));
-    return {};
-  },
-});
+const core = await loadCore(coreDir);
 const folder = '/demo';
 if (!core.ccall('te_write_demo_world', 'number', ['string'], [folder])) {
   console.error('pack-demo: ' + core.ccall('te_take_error', 'string', [], []));

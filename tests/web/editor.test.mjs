@@ -14,11 +14,10 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import puppeteer from 'puppeteer-core';
+import { CHROMIUM, launchBrowser, serve } from './support.mjs';
 
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const fromRepo = (p) => path.resolve(repo, p);
@@ -26,7 +25,6 @@ const PAGE = fromRepo(process.env.TIRMAGOR_WEB_PAGE || 'build/web/editor');
 const REFERENCE = fromRepo(process.env.TIRMAGOR_EDITOR_REFERENCE || 'build/default/tests/web/tirmagor-editor-reference');
 const TOOL = fromRepo(process.env.TIRMAGOR_TOOL || 'build/default/src/tool/tirmagor-tool');
 const DEMO = fromRepo(process.env.TIRMAGOR_DEMO_WORLD || 'build/default/demo/world');
-const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
 // The client area at the window's design size, below the page's menu bar.
 const CLIENT = { width: 1130, height: 806 };
@@ -39,26 +37,6 @@ let browser;
 let server;
 let origin;
 
-// A static server on 127.0.0.1: /editor/ the page, /world/ the demo world, /broken/ a broken one.
-function serve(roots) {
-  return new Promise((resolve) => {
-    const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css' };
-    const s = http.createServer((request, response) => {
-      const url = new URL(request.url, 'http://127.0.0.1');
-      const [, rootName, ...rest] = decodeURIComponent(url.pathname).split('/');
-      const root = roots[rootName];
-      const file = root && path.join(root, ...rest);
-      if (!file || !file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-        response.writeHead(404);
-        return response.end();
-      }
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-      response.end(fs.readFileSync(file));
-    });
-    s.listen(0, '127.0.0.1', () => resolve(s));
-  });
-}
-
 before(async () => {
   assert.ok(fs.existsSync(path.join(PAGE, 'index.html')), `no page at ${PAGE}: run make web`);
   assert.ok(fs.existsSync(REFERENCE), `no native reference at ${REFERENCE}: build it or set TIRMAGOR_EDITOR_REFERENCE`);
@@ -68,15 +46,10 @@ before(async () => {
   fs.mkdirSync(broken);
   for (const name of fs.readdirSync(DEMO)) fs.copyFileSync(path.join(DEMO, name), path.join(broken, name));
   fs.writeFileSync(path.join(broken, 'osnova.bmp'), 'no picture at all');
+  // /editor/ the page, /world/ the demo world, /broken/ a broken one.
   server = await serve({ editor: PAGE, world: DEMO, broken });
   origin = `http://127.0.0.1:${server.address().port}`;
-  browser = await puppeteer.launch({
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--user-data-dir=${path.join(tmpRoot, 'profile')}`],
-  });
+  browser = await launchBrowser(path.join(tmpRoot, 'profile'));
 });
 
 after(async () => {

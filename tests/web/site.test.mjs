@@ -13,18 +13,16 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import puppeteer from 'puppeteer-core';
+import { CHROMIUM, launchBrowser, serve } from './support.mjs';
 
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const fromRepo = (p) => path.resolve(repo, p);
 const TOOL = fromRepo(process.env.TIRMAGOR_TOOL || 'build/default/src/tool/tirmagor-tool');
 const DEMO = fromRepo(process.env.TIRMAGOR_DEMO_WORLD || 'build/default/demo/world');
 const BENCH = process.env.TIRMAGOR_BENCH_WORLD ? fromRepo(process.env.TIRMAGOR_BENCH_WORLD) : '';
-const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 
 // Where cells lie on the map picture (docs/formats.md, map.bmp): 20 × 20 pixels, cell (x, y)
 // with its top left pixel at (20·x + 20, 20·(y − 1) + 18).
@@ -41,13 +39,7 @@ before(async () => {
   assert.ok(fs.existsSync(TOOL), `no tirmagor-tool at ${TOOL}: build it or set TIRMAGOR_TOOL`);
   assert.ok(fs.existsSync(CHROMIUM), `no browser at ${CHROMIUM}: install chromium or set CHROMIUM`);
   tmpRoot = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-site-test-'));
-  browser = await puppeteer.launch({
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--user-data-dir=${path.join(tmpRoot, 'profile')}`],
-  });
+  browser = await launchBrowser(path.join(tmpRoot, 'profile'));
 });
 
 after(async () => {
@@ -142,23 +134,6 @@ function cp1251(text) {
 }
 
 // --- the browser ------------------------------------------------------------------------------
-
-function serve(root) {
-  const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
-    '.css': 'text/css; charset=utf-8', '.png': 'image/png' };
-  const server = http.createServer((req, res) => {
-    const rel = decodeURIComponent(new URL(req.url, 'http://localhost').pathname);
-    let file = path.join(root, path.normalize(rel));
-    if (!file.startsWith(root)) { res.writeHead(403); res.end(); return; }
-    if (rel.endsWith('/')) file = path.join(file, 'index.html');
-    fs.readFile(file, (err, data) => {
-      if (err) { res.writeHead(404); res.end(); return; }
-      res.writeHead(200, { 'content-type': types[path.extname(file)] || 'application/octet-stream' });
-      res.end(data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
 
 // Opens a page and records its console errors, its uncaught errors and every request that leaves
 // `root` (those are refused).
@@ -310,7 +285,7 @@ describe('the demo world, published', () => {
 
   test('opens from a file and from a web server with no error and no request outside its folder', async () => {
     const first = turns[0].turn;
-    const server = await serve(site);
+    const server = await serve({ '': site });
     const url = `http://127.0.0.1:${server.address().port}/`;
     try {
       for (const [how, opened] of [['file://', () => openSite(site)], ['http', () => open(url, url)]]) {
