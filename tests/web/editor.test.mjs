@@ -454,28 +454,7 @@ describe('the browser editor', () => {
     await page.close();
   });
 
-  test('asks before a tab with unsaved edits closes, and not once they are undone', async () => {
-    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
-    await worldReady(page);
-    await typeYear(page, 7);
-    const [x, y] = turnOf(7).players[0].units.find(([ux, uy]) => ux < 50 && uy > 2 && uy < 36);
-    const from = cellPoint(x, y), to = cellPoint(x + 1, y);
-    await mouse(page, [['press', 'left', from.x, from.y], ['release', 'left', to.x, to.y]]);
-    const asked = new Promise((resolve) => page.once('dialog', async (dialog) => {
-      resolve(dialog.type());
-      await dialog.dismiss();
-    }));
-    await page.evaluate(() => location.reload()).catch(() => {});
-    assert.equal(await asked, 'beforeunload');
-    await page.keyboard.down('Control');
-    await page.keyboard.press('KeyZ');
-    await page.keyboard.up('Control');
-    await settled(page);
-    assert.match(await page.title(), /^Год7\.tvk/);
-    await page.close();
-  });
-
-  test('keeps unsaved edits in the browser\'s storage and offers them back when the world opens again', async () => {
+  test('asks before a tab with unsaved edits reloads, keeps them in the browser\'s storage and offers them back', async () => {
     const page = await openPage(`${origin}/editor/index.html?world=/world/`);
     await worldReady(page);
     await typeYear(page, 7);
@@ -494,9 +473,14 @@ describe('the browser editor', () => {
     for (let i = 0; i < 30 && await stored() < 2; ++i) await new Promise((resolve) => setTimeout(resolve, 100));
     assert.equal(await stored(), 2, 'the copy and its record, within a second or so');
 
-    // The tab reloaded (the leave-page question answered): the world's copy is offered.
-    page.once('dialog', (dialog) => dialog.accept());
+    // The tab reloaded, after the leave-page question: the world's copy is offered.
+    const questions = [];
+    page.on('dialog', (dialog) => {
+      questions.push(dialog.type());
+      dialog.accept();
+    });
     await page.reload();
+    assert.deepEqual(questions, ['beforeunload']);
     await worldReady(page);
     await page.waitForSelector('#RecoveryWindow:not([hidden])');
     const rows = await page.$$eval('#RecoveryList tbody tr', (all) => all.map((row) => [...row.cells].map((cell) => cell.textContent)));
@@ -522,6 +506,8 @@ describe('the browser editor', () => {
     assert.ok((await waitForFile(path.join(downloads, 'Год7.tvk'))).equals(fs.readFileSync(nativeTurn)));
     for (let i = 0; i < 30 && await stored() > 0; ++i) await new Promise((resolve) => setTimeout(resolve, 100));
     assert.equal(await stored(), 0);
+    await page.reload();
+    assert.deepEqual(questions, ['beforeunload'], 'saved: a reload asks nothing');
     assert.deepEqual(page.problems, []);
     await page.close();
   });
