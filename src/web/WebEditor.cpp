@@ -42,7 +42,9 @@ class WebUi : public editor::Ui {
   int referenceToggles = 0;
   bool closeRequested = false;
 
-  std::optional<fs::path> ChooseFile(const editor::FileDialogRequest&) override { return std::nullopt; }
+  // The page asks for the file itself, before it runs the command: the dialog answers with it.
+  std::optional<fs::path> chosen;
+  std::optional<fs::path> ChooseFile(const editor::FileDialogRequest&) override { return std::exchange(chosen, std::nullopt); }
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void SetPlayersField(const std::string& text) override { playersField = text; }
   void SetStatusPanel(int panel, const std::string& text) override {
@@ -123,6 +125,12 @@ const char* Text(std::string value) {
 
 editor::MouseButton ButtonOf(int button) {
   return button == 2 ? editor::MouseButton::Right : button == 1 ? editor::MouseButton::Middle : editor::MouseButton::Left;
+}
+
+// A file menu command, its dialog answered with `path`.
+int RunCommand(void (editor::Editor::*command)(), const char* path) {
+  ui.chosen = fs::path(path);
+  return Run([&] { (Ed().*command)(); });
 }
 
 }  // namespace
@@ -221,24 +229,15 @@ EMSCRIPTEN_KEEPALIVE const char* te_undo_text() { return Text(Ed().UndoText()); 
 EMSCRIPTEN_KEEPALIVE const char* te_redo_text() { return Text(Ed().RedoText()); }
 EMSCRIPTEN_KEEPALIVE int te_unsaved() { return Ed().HasUnsavedEdits() ? 1 : 0; }
 
-// The operations of the file menu, on files the page has put into the file system. 1 on success.
-EMSCRIPTEN_KEEPALIVE int te_load_map(const char* path) { return Run([&] { Ed().LoadMap(path); }); }
-EMSCRIPTEN_KEEPALIVE int te_open_turn(const char* path) { return Run([&] { Ed().OpenTurn(fs::path(path)); }); }
-EMSCRIPTEN_KEEPALIVE int te_open_epoch_of(const char* path) { return Run([&] { Ed().OpenEpochOf(path); }); }
-EMSCRIPTEN_KEEPALIVE int te_load_palette(const char* path) { return Run([&] { Ed().LoadPalette(path); }); }
-// As the save commands do: the year field's year becomes the world's, then the file is written.
-EMSCRIPTEN_KEEPALIVE int te_save_turn(const char* path) {
-  return Run([&] {
-    Ed().World.Year = ui.YearFieldValue();
-    Ed().SaveTurn(path);
-  });
-}
-EMSCRIPTEN_KEEPALIVE int te_save_bmp(const char* path) {
-  return Run([&] {
-    Ed().World.Year = ui.YearFieldValue();
-    Ed().scene.ComposedMap.SaveBmp(path);
-  });
-}
+// The file menu's commands, run with the file the page has chosen (and put into the file system,
+// or will take from it, for the saves). 1 on success.
+EMSCRIPTEN_KEEPALIVE int te_load_map(const char* path) { return RunCommand(&editor::Editor::N7Click, path); }
+EMSCRIPTEN_KEEPALIVE int te_open_turn(const char* path) { return RunCommand(&editor::Editor::N8Click, path); }
+EMSCRIPTEN_KEEPALIVE int te_open_epoch_of(const char* path) { return RunCommand(&editor::Editor::N2Click, path); }
+EMSCRIPTEN_KEEPALIVE int te_load_palette(const char* path) { return RunCommand(&editor::Editor::N1Click, path); }
+// A BMP picture; the page encodes PNG pictures itself.
+EMSCRIPTEN_KEEPALIVE int te_save_picture(const char* path) { return RunCommand(&editor::Editor::N9Click, path); }
+EMSCRIPTEN_KEEPALIVE int te_save_turn(const char* path) { return RunCommand(&editor::Editor::N10Click, path); }
 // The turn file the turn was last read from or saved to; empty before any.
 EMSCRIPTEN_KEEPALIVE const char* te_turn_file() { return Text(Ed().TurnFile.string()); }
 // The world's year (after the save commands took it from the field).

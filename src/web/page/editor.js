@@ -64,7 +64,7 @@
       openEpochOf: fn('te_open_epoch_of', 'number', ['string']),
       loadPalette: fn('te_load_palette', 'number', ['string']),
       saveTurn: fn('te_save_turn', 'number', ['string']),
-      saveBmp: fn('te_save_bmp', 'number', ['string']),
+      savePicture: fn('te_save_picture', 'number', ['string']),
       worldYear: fn('te_world_year', 'number', []),
       loadReference: fn('te_load_reference', 'number', ['string']),
       referencePixels: fn('te_reference_pixels', 'number', []),
@@ -785,7 +785,7 @@
       bytes = await pngOfMap();
     } else {
       let ok = 0;
-      act(() => { ok = kind === 'turn' ? api.saveTurn(path) : api.saveBmp(path); });
+      act(() => { ok = kind === 'turn' ? api.saveTurn(path) : api.savePicture(path); });
       if (!ok) return;
       bytes = core.FS.readFile(path);
       core.FS.unlink(path);
