@@ -156,9 +156,7 @@ void TForm1::UpdateRecoveryCopy() {
 void TForm1::ShowRecoveryCopies(bool offer) {
   offeredTurn_ = editor_->TurnFile;
   const editor::RecoveryRecord current = editor::RecoveryKeeper::RecordOf(*editor_, 0);
-  std::vector<editor::RecoveryRecord> copies = recovery_->Store().ListWorld(current.world);
-  for (const editor::RecoveryRecord& any : recovery_->Store().List())
-    if (any.damaged) copies.push_back(any);
+  const std::vector<editor::RecoveryRecord> copies = recovery_->Store().Offered(current.world);
   recoveryAction_->setEnabled(!copies.empty());
   recoveryWindow_->SetCopies(recovery_->Store(), copies);
   if (copies.empty())

@@ -202,6 +202,13 @@ std::vector<RecoveryRecord> RecoveryStore::ListWorld(const fs::path& world) cons
   return records;
 }
 
+std::vector<RecoveryRecord> RecoveryStore::Offered(const fs::path& world) const {
+  std::vector<RecoveryRecord> copies = ListWorld(world);
+  for (const RecoveryRecord& any : List())
+    if (any.damaged) copies.push_back(any);
+  return copies;
+}
+
 int RecoveryStore::Housekeep(int64_t now, Worlds worlds, int64_t maxAge) const {
   int removed = 0;
   for (const RecoveryRecord& record : List()) {

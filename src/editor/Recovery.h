@@ -55,6 +55,9 @@ class RecoveryStore {
   std::vector<RecoveryRecord> List() const;
   // The copies of one world folder, newest edit first.
   std::vector<RecoveryRecord> ListWorld(const std::filesystem::path& world) const;
+  // What the list of copies shows for a world: its copies, then every damaged one (whose world
+  // is unknown), for the user to delete.
+  std::vector<RecoveryRecord> Offered(const std::filesystem::path& world) const;
   // Removes the copies last edited more than `maxAge` seconds before `now`, and, unless told
   // otherwise, those whose world folder no longer exists; gives how many went.
   enum class Worlds { MustExist, MayBeElsewhere };

@@ -292,10 +292,7 @@ EMSCRIPTEN_KEEPALIVE const char* te_recovery_list() {
   std::string lines;
   if (recovery) {
     const editor::RecoveryRecord current = editor::RecoveryKeeper::RecordOf(Ed(), 0);
-    std::vector<editor::RecoveryRecord> copies = recovery->Store().ListWorld(current.world);
-    for (const editor::RecoveryRecord& any : recovery->Store().List())
-      if (any.damaged) copies.push_back(any);  // only to be deleted
-    for (const editor::RecoveryRecord& copy : copies)
+    for (const editor::RecoveryRecord& copy : recovery->Store().Offered(current.world))
       lines += copy.id + "\t" + std::to_string(copy.year) + "\t" + std::to_string(copy.lastEdit) + "\t" +
                (copy.damaged ? "1" : "0") + "\t" + editor::CopyChangesText(recovery->Store(), copy) + "\n";
   }

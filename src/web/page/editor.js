@@ -1019,13 +1019,16 @@
     if (newTurn || changed) await showRecoveryCopies(newTurn);
   }
 
-  // The turn files the copies belong to, as they are now, for what the copies change.
+  // The turn file a copy belongs to, as the world's folder has it now.
+  async function stageTurnOfCopy(id) {
+    const file = api.recoveryTurnFile(id);
+    const slash = file.lastIndexOf('/');
+    if (world && file.slice(0, slash) === world.mount) await stage(world.source, file.slice(slash + 1), file);
+  }
+
+  // The turn files the copies belong to, for what the copies change.
   async function stageCopiesTurns() {
-    for (const line of api.recoveryList().split('\n').filter(Boolean)) {
-      const file = api.recoveryTurnFile(line.split('\t')[0]);
-      const slash = file.lastIndexOf('/');
-      if (world && file.slice(0, slash) === world.mount) await stage(world.source, file.slice(slash + 1), file);
-    }
+    for (const line of api.recoveryList().split('\n').filter(Boolean)) await stageTurnOfCopy(line.split('\t')[0]);
   }
 
   async function showRecoveryCopies(offer) {
@@ -1061,9 +1064,7 @@
     const copy = recoveryCopies[recoverySelected];
     if (!copy || copy.damaged) return;
     enqueue(async () => {
-      const file = api.recoveryTurnFile(copy.id);
-      const slash = file.lastIndexOf('/');
-      if (world && file.slice(0, slash) === world.mount) await stage(world.source, file.slice(slash + 1), file);
+      await stageTurnOfCopy(copy.id);
       act(() => api.recoveryRestore(copy.id));
       await recoveryStep(false);
     });
