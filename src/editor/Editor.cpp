@@ -263,12 +263,16 @@ void Editor::SaveTurn(const fs::path& path) {
 void Editor::RestoreTurn(const fs::path& copy, const fs::path& turnFile) {
   OpenTurn(copy);
   ui_.ShowYear(World.Year);
+  CountEditsAgainst(turnFile);
+}
+
+void Editor::CountEditsAgainst(const fs::path& turnFile) {
   world::TMap onDisk;
   uint8_t onDiskPlayers = 0;
   try {
     world::ReadTurnFile(onDisk, onDiskPlayers, turnFile);
   } catch (const world::FileError&) {
-    onDiskPlayers = 0;  // gone or unreadable: every unit of the copy is unsaved
+    onDiskPlayers = 0;  // gone or unreadable: every unit is unsaved
   }
   savedPlayers_ = onDisk.players;
   savedPlayerCount_ = onDiskPlayers;

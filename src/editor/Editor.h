@@ -90,6 +90,9 @@ class Editor {
   // as the turn of `turnFile` with its edits unsaved: what is unsaved is measured against that
   // file as it is now (against no units when it is gone).
   void RestoreTurn(const std::filesystem::path& copy, const std::filesystem::path& turnFile);
+  // Makes `turnFile`, as it is now, the turn's file and what its edits are unsaved against: for
+  // a save whose file never reached its folder, and for a restored copy.
+  void CountEditsAgainst(const std::filesystem::path& turnFile);
   // Whether "Сохранить ход" would now write other players or units than when the turn was last
   // read or saved (or, before any turn, at start-up). The year does not count: the field
   // changes it without any edit.

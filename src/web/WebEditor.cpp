@@ -238,6 +238,14 @@ EMSCRIPTEN_KEEPALIVE int te_load_palette(const char* path) { return RunCommand(&
 // A BMP picture; the page encodes PNG pictures itself.
 EMSCRIPTEN_KEEPALIVE int te_save_picture(const char* path) { return RunCommand(&editor::Editor::N9Click, path); }
 EMSCRIPTEN_KEEPALIVE int te_save_turn(const char* path) { return RunCommand(&editor::Editor::N10Click, path); }
+// A saved turn whose bytes never reached the folder: the file there, put back, is what its edits
+// are unsaved against again.
+EMSCRIPTEN_KEEPALIVE void te_turn_not_written(const char* path) {
+  Run([&] { Ed().CountEditsAgainst(path); });
+}
+// The turn's file put in place again as the world's folder has it (after a save): its size and
+// time as they are now.
+EMSCRIPTEN_KEEPALIVE void te_turn_file_restaged() { Ed().TurnFileStamp = editor::StampOf(Ed().TurnFile); }
 // The turn file the turn was last read from or saved to; empty before any.
 EMSCRIPTEN_KEEPALIVE const char* te_turn_file() { return Text(Ed().TurnFile.string()); }
 // The world's year (after the save commands took it from the field).

@@ -176,6 +176,20 @@ async function waitForFile(file) {
   return fs.readFileSync(file);
 }
 
+// What the browser's storage holds of the recovery copies: each file's name and, for a record,
+// its text; by default once the page has stored the copies of the turn as it is now.
+function recoveryStorage(page, { caughtUp = true } = {}) {
+  return page.evaluate((caughtUp) => (caughtUp ? window.tirmagor.recoveryStored() : Promise.resolve()).then(() => new Promise((resolve) => {
+    const request = indexedDB.open('tirmagor-editor', 1);
+    request.onsuccess = () => {
+      const store = request.result.transaction('recovery').objectStore('recovery');
+      const keys = store.getAllKeys(), values = store.getAll();
+      values.onsuccess = () => resolve(keys.result.map((name, i) =>
+        [name, name.endsWith('.record') ? new TextDecoder().decode(values.result[i]) : '']));
+    };
+  })), caughtUp);
+}
+
 async function save(page, menuItem, name, type) {
   await page.click('#File1');
   await page.click(menuItem);
@@ -357,6 +371,10 @@ describe('the browser editor', () => {
     await page.click('#UpDown1 .spin-down');
     await settled(page);
     assert.equal(await page.$eval('#Edit2', (field) => field.value), String(turnOf(7).playerCount - 1));
+    // And back up: no unsaved edit, so nothing is left in the browser's storage.
+    await page.click('#UpDown1 .spin-up');
+    await settled(page);
+    assert.deepEqual(await recoveryStorage(page), []);
     assert.deepEqual(page.problems, []);
     await page.close();
   });
@@ -380,7 +398,10 @@ describe('the browser editor', () => {
           const parts = [];
           return {
             async write(data) { parts.push(data); },
-            async close() { window.writtenFiles[name] = new Uint8Array(await new Blob(parts).arrayBuffer()); },
+            async close() {
+              if (window.refuseWrites) throw new DOMException('The folder refused the file.', 'NotAllowedError');
+              window.writtenFiles[name] = new Uint8Array(await new Blob(parts).arrayBuffer());
+            },
           };
         },
       });
@@ -406,8 +427,24 @@ describe('the browser editor', () => {
     const from = cellPoint(x, y), to = cellPoint(x, y + 2);
     const move = [['press', 'left', from.x, from.y], ['release', 'left', to.x, to.y]];
     await mouse(page, move);
+
+    // A write the folder refuses: an error, and the edit is still unsaved, with its copy.
+    await page.evaluate(() => { window.refuseWrites = true; });
+    await save(page, '#N10', 'Год7.tvk');
+    await page.waitForSelector('#ErrorBox:not([hidden])');
+    assert.match(await page.$eval('#ErrorText', (text) => text.textContent), /Год7\.tvk.*refused/);
+    await page.click('#ErrorOk');
+    await settled(page);
+    assert.match(await page.title(), /^• Год7\.tvk/);
+    const kept = await recoveryStorage(page);
+    assert.equal(kept.length, 2, `the copy stays: ${JSON.stringify(kept)}`);
+
+    await page.evaluate(() => { window.refuseWrites = false; });
     await save(page, '#N10', 'Год7.tvk');
     await page.waitForFunction(() => 'Год7.tvk' in window.writtenFiles);
+    await settled(page);
+    assert.match(await page.title(), /^Год7\.tvk/);
+    assert.deepEqual(await recoveryStorage(page, { caughtUp: false }), []);
     const written = Buffer.from(await page.evaluate(() => [...window.writtenFiles['Год7.tvk']]));
 
     // The native editor does the same in a copy of the world, then steps away and back.
@@ -462,16 +499,10 @@ describe('the browser editor', () => {
     const from = cellPoint(x, y), to = cellPoint(x + 3, y + 1);
     const move = [['press', 'left', from.x, from.y], ['release', 'left', to.x, to.y]];
     await mouse(page, move);
-    const stored = () => page.evaluate(() => new Promise((resolve) => {
-      const request = indexedDB.open('tirmagor-editor', 1);
-      request.onsuccess = () => {
-        const count = request.result.transaction('recovery').objectStore('recovery').count();
-        count.onsuccess = () => resolve(count.result);
-      };
-    }));
-    await page.waitForFunction(() => new Promise((resolve) => setTimeout(resolve, 100)).then(() => true));
-    for (let i = 0; i < 30 && await stored() < 2; ++i) await new Promise((resolve) => setTimeout(resolve, 100));
-    assert.equal(await stored(), 2, 'the copy and its record, within a second or so');
+    const stored = () => recoveryStorage(page);
+    const held = await stored();
+    assert.equal(held.length, 2, `the copy and its record: ${JSON.stringify(held)}`);
+    assert.match(held.find(([name]) => name.endsWith('.record'))[1], /Год7\.tvk/);
 
     // The tab reloaded, after the leave-page question: the world's copy is offered.
     const questions = [];
@@ -482,7 +513,12 @@ describe('the browser editor', () => {
     await page.reload();
     assert.deepEqual(questions, ['beforeunload']);
     await worldReady(page);
-    await page.waitForSelector('#RecoveryWindow:not([hidden])');
+    await settled(page);
+    const shown = await page.evaluate(() => ({
+      hidden: document.querySelector('#RecoveryWindow').hidden,
+      error: document.querySelector('#ErrorBox').hidden ? '' : document.querySelector('#ErrorText').textContent,
+    }));
+    assert.deepEqual(shown, { hidden: false, error: '' }, `offered after the reload; the storage holds ${JSON.stringify(await stored())}`);
     const rows = await page.$$eval('#RecoveryList tbody tr', (all) => all.map((row) => [...row.cells].map((cell) => cell.textContent)));
     assert.equal(rows.length, 1);
     assert.equal(rows[0][0], '7');
@@ -504,8 +540,18 @@ describe('the browser editor', () => {
     await downloadsInto(page, downloads);
     await save(page, '#N10', 'Год7.tvk');
     assert.ok((await waitForFile(path.join(downloads, 'Год7.tvk'))).equals(fs.readFileSync(nativeTurn)));
-    for (let i = 0; i < 30 && await stored() > 0; ++i) await new Promise((resolve) => setTimeout(resolve, 100));
-    assert.equal(await stored(), 0);
+    await settled(page);
+    assert.deepEqual(await recoveryStorage(page, { caughtUp: false }), [], 'the copy goes with the save, at once');
+
+    // An edit after the save: its copy is the world's, and undoing it takes the copy away.
+    const back = [['press', 'left', to.x, to.y], ['release', 'left', from.x, from.y]];
+    await mouse(page, back);
+    const again = await stored();
+    assert.match(again.find(([name]) => name.endsWith('.record'))[1], /^world \/worlds\/url/m);
+    await page.keyboard.down('Control');
+    await page.keyboard.press('KeyZ');
+    await page.keyboard.up('Control');
+    assert.deepEqual(await stored(), []);
     await page.reload();
     assert.deepEqual(questions, ['beforeunload'], 'saved: a reload asks nothing');
     assert.deepEqual(page.problems, []);

@@ -20,9 +20,10 @@
   let world = null;  // { name, source, mount }: where start-up read and saves go
   let epoch = null;  // { source, mount }: where the year's turn files come from
   let queue = Promise.resolve();
-  // For the page's tests: whether a world is open, when it was first painted, and a promise of
-  // the moment everything asked of the core so far is done.
-  window.tirmagor = { ready: false, firstPaint: null, idle: () => queue.then(() => {}) };
+  // For the page's tests: whether a world is open, when it was first painted, a promise of the
+  // moment everything asked of the core so far is done, and one of the moment the browser's
+  // storage holds the recovery copies of the turn as it is now.
+  window.tirmagor = { ready: false, firstPaint: null, idle: () => queue.then(() => {}), recoveryStored: () => recoveryCaughtUp() };
 
   // ---- The core ------------------------------------------------------------------------------
 
@@ -64,6 +65,8 @@
       openEpochOf: fn('te_open_epoch_of', 'number', ['string']),
       loadPalette: fn('te_load_palette', 'number', ['string']),
       saveTurn: fn('te_save_turn', 'number', ['string']),
+      turnNotWritten: fn('te_turn_not_written', null, ['string']),
+      turnFileRestaged: fn('te_turn_file_restaged', null, []),
       savePicture: fn('te_save_picture', 'number', ['string']),
       worldYear: fn('te_world_year', 'number', []),
       loadReference: fn('te_load_reference', 'number', ['string']),
@@ -777,30 +780,60 @@
     $('ModalCover').hidden = true;
   }
 
+  // The core saves into the world's folder in its file system, so that the turn's file is the
+  // one in the world; where the bytes do not reach the real folder (a download, a refused
+  // write), the file that was there is put back.
   async function save(kind, name) {
-    try { core.FS.mkdir('/saved'); } catch (error) { /* there */ }
-    const path = '/saved/' + name.replace(/\//g, '_');
+    const folder = world ? world.mount : '/saved';
+    if (!core.FS.analyzePath(folder).exists) core.FS.mkdir(folder);
+    const path = folder + '/' + name.replace(/\//g, '_');
     let bytes = null;
+    let before = null;
     if (kind === 'picture' && /\.png$/i.test(name)) {
       bytes = await pngOfMap();
     } else {
+      before = fileAt(path);
       let ok = 0;
       act(() => { ok = kind === 'turn' ? api.saveTurn(path) : api.savePicture(path); });
       if (!ok) return;
       bytes = core.FS.readFile(path);
-      core.FS.unlink(path);
     }
     if (!bytes) return;
+    let written = false;
     if (world && world.source.writable) {
       try {
         await world.source.write(name, bytes);
+        written = true;
       } catch (error) {
         showError('Cannot create file "' + name + '". ' + (error.message || error));
       }
     } else {
       download(name, bytes);
     }
+    // The core's file system has the folder's file again, with the folder's time of change.
+    if (written) await stage(world.source, name, path);
+    else if (before !== null) putBack(path, before);
+    // A turn the folder refused is unsaved still; a downloaded one counts as saved.
+    const refused = !written && world && world.source.writable;
+    if (kind === 'turn') refused ? api.turnNotWritten(path) : api.turnFileRestaged();
     showState();
+    // A save takes its copy away at once: the tab may be closed right after it.
+    if (kind === 'turn') await recoveryStep(false);
+  }
+
+  // A file of the core's file system with its time of change; false when there is none.
+  function fileAt(path) {
+    if (!core.FS.analyzePath(path).exists) return false;
+    return { bytes: core.FS.readFile(path), time: core.FS.stat(path).mtime.getTime() };
+  }
+
+  function putBack(path, file) {
+    if (!file) {
+      core.FS.unlink(path);
+      return;
+    }
+    core.FS.writeFile(path, file.bytes);
+    core.FS.utime(path, file.time, file.time);
   }
 
   function pngOfMap() {
@@ -976,16 +1009,20 @@
       });
     }
     api.recoveryOpen(RecoveryFolder, Date.now() / 1000);
-    storeRecovery();
+    await storeRecovery();
   }
 
   const sameBytes = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
 
-  // The storage made like the folder.
+  // The storage made like the folder; resolves once the browser has it (or has refused it).
   function storeRecovery() {
-    if (!recoveryDb) return;
+    if (!recoveryDb) return Promise.resolve();
     const names = core.FS.readdir(RecoveryFolder).filter((name) => name !== '.' && name !== '..');
-    const store = recoveryDb.transaction('recovery', 'readwrite').objectStore('recovery');
+    const transaction = recoveryDb.transaction('recovery', 'readwrite');
+    const done = new Promise((resolve) => {
+      transaction.oncomplete = transaction.onerror = transaction.onabort = () => resolve();
+    });
+    const store = transaction.objectStore('recovery');
     for (const name of names) {
       const bytes = core.FS.readFile(RecoveryFolder + '/' + name);
       const stored = recoveryStored.get(name);
@@ -998,21 +1035,35 @@
       store.delete(name);
       recoveryStored.delete(name);
     }
+    return done;
   }
 
   // Within a second of a change of the turn, at most twice a second.
+  let recoveryPlanned = Promise.resolve();
   function planRecovery() {
     if (recoveryTimer || !world) return;
-    recoveryTimer = setTimeout(() => {
-      recoveryTimer = 0;
-      enqueue(() => recoveryStep(false));
-    }, 400);
+    recoveryPlanned = new Promise((resolve) => {
+      recoveryTimer = setTimeout(() => {
+        recoveryTimer = 0;
+        enqueue(() => recoveryStep(false));
+        resolve();
+      }, 400);
+    });
+  }
+
+  async function recoveryCaughtUp() {
+    for (;;) {
+      await recoveryPlanned;
+      const pending = queue;
+      await pending;
+      if (!recoveryTimer && pending === queue) return;
+    }
   }
 
   async function recoveryStep(opening) {
     if (!world) return;
     const changed = api.recoveryUpdate(Date.now() / 1000);
-    if (changed) storeRecovery();
+    if (changed) await storeRecovery();
     const turn = api.turnFile();
     const newTurn = opening || turn !== offeredTurn;
     offeredTurn = turn;
@@ -1076,7 +1127,7 @@
     if (!copy) return;
     enqueue(async () => {
       api.recoveryDrop(copy.id);
-      storeRecovery();
+      await storeRecovery();
       await showRecoveryCopies(false);
     });
   });
@@ -1113,6 +1164,14 @@
     $('StartScreen').hidden = false;
     document.title = AppTitle;
   }
+
+  // An edit of the last moments still gets its copy when the tab goes.
+  window.addEventListener('pagehide', () => {
+    if (!recoveryTimer || !api || !world) return;
+    clearTimeout(recoveryTimer);
+    recoveryTimer = 0;
+    if (api.recoveryUpdate(Date.now() / 1000)) storeRecovery();
+  });
 
   window.addEventListener('beforeunload', (event) => {
     if (api && world && api.unsaved()) {
