@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -133,13 +134,22 @@ int RunCommand(void (editor::Editor::*command)(), const char* path) {
   return Run([&] { (Ed().*command)(); });
 }
 
+// The copy named `id`, unless it is unknown or damaged.
+std::optional<editor::RecoveryRecord> ReadableCopy(const std::string& id) {
+  if (recovery)
+    for (editor::RecoveryRecord& copy : recovery->Store().List())
+      if (copy.id == id && !copy.damaged) return std::move(copy);
+  return std::nullopt;
+}
+
 }  // namespace
 
 extern "C" {
 
 // Start-up in `folder` (its map, land file and icon sheets), which also becomes the epoch; an
 // empty folder is the working directory, whose files errors then name as the desktop does.
-// The window surface has no size until te_resize, as the desktop's until its window shows. A window of the design's client size until the page resizes it. 1 on success.
+// The window surface has no size until te_resize, as the desktop's until its window shows.
+// 1 on success.
 EMSCRIPTEN_KEEPALIVE int te_start(const char* folder) {
   // Files the editor writes must be readable again: the runtime starts with every bit masked.
   umask(022);
@@ -309,17 +319,12 @@ EMSCRIPTEN_KEEPALIVE const char* te_recovery_list() {
 // The turn file a copy belongs to, to be put in place before its changes are listed or it is
 // restored; empty for an unknown copy.
 EMSCRIPTEN_KEEPALIVE const char* te_recovery_turn_file(const char* id) {
-  if (recovery)
-    for (const editor::RecoveryRecord& copy : recovery->Store().List())
-      if (copy.id == id && !copy.damaged) return Text(copy.TurnFile().string());
-  return Text("");
+  const std::optional<editor::RecoveryRecord> copy = ReadableCopy(id);
+  return Text(copy ? copy->TurnFile().string() : "");
 }
 EMSCRIPTEN_KEEPALIVE int te_recovery_restore(const char* id) {
-  if (!recovery) return 0;
-  for (const editor::RecoveryRecord& copy : recovery->Store().List())
-    if (copy.id == id && !copy.damaged)
-      return Run([&] { Ed().RestoreTurn(recovery->Store().CopyPath(copy.id), copy.TurnFile()); });
-  return 0;
+  const std::optional<editor::RecoveryRecord> copy = ReadableCopy(id);
+  return copy ? Run([&] { Ed().RestoreTurn(recovery->Store().CopyPath(copy->id), copy->TurnFile()); }) : 0;
 }
 EMSCRIPTEN_KEEPALIVE void te_recovery_drop(const char* id) {
   if (recovery) recovery->Store().Drop(id);
