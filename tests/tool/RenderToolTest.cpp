@@ -61,11 +61,8 @@ class RenderTool : public Tool {
 };
 
 TEST_F(RenderTool, EachTurnGivesThePictureTheEditorComposesAndErrorsAreTheEditorsTexts) {
-  ToolRun run =
-      RunTool("render --dir start --palette colours.pal -o years Год3.tvk missing.tvk Год4.tvk");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "years/Год3.bmp\nyears/Год4.bmp\n");
-  EXPECT_EQ(run.err, "missing.tvk: File not found\n");
+  EXPECT_EQ(RunTool("render --dir start --palette colours.pal -o years Год3.tvk missing.tvk Год4.tvk"),
+            (ToolRun{1, "years/Год3.bmp\nyears/Год4.bmp\n", "missing.tvk: File not found\n"}));
   EXPECT_FALSE(std::filesystem::exists(dir / "years" / "missing.bmp"));
   const render::Surface third = Load(dir / "years" / "Год3.bmp");
   EXPECT_TRUE(third == ComposeDirectly("Год3.tvk"));
@@ -83,9 +80,7 @@ TEST_F(RenderTool, EachTurnGivesThePictureTheEditorComposesAndErrorsAreTheEditor
   EXPECT_TRUE(picture("out.png") == picture("years/Год3.bmp"));
 
   std::filesystem::remove(dir / "start/rudnici.bmp");
-  run = RunTool("render --dir start Год3.tvk");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot open file start/rudnici.bmp\n");
+  EXPECT_EQ(RunTool("render --dir start Год3.tvk"), (ToolRun{1, "", "Cannot open file start/rudnici.bmp\n"}));
 }
 
 }  // namespace

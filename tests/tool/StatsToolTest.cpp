@@ -10,9 +10,7 @@ TEST_F(Tool, StatsCountEveryPlayersUnitsYearByYearInCsvAndJson) {
   dir.Write("b.tvk", Lines({"", "8", "Player", Cp("Орки, \"злые\""), "0 0", Cp("о 1 1,2 2,"), Cp("Г 3 3,"), "G 4 4,", "END"}));
   dir.Write("a.tvk", Lines({"", "7", "Player", Cp("Орки"), "0 0", Cp("о 1 1,"), "Player", Cp("Эльфы"), "1 1",
                             Cp("э 5 5,"), Cp("З 6 6,"), "END"}));
-  ToolRun run = RunTool("stats --csv out.csv --json out.json b.tvk a.tvk");
-  ASSERT_EQ(std::pair(run.status, run.err), std::pair(0, std::string()));
-  EXPECT_EQ(run.out, "");
+  ASSERT_EQ(RunTool("stats --csv out.csv --json out.json b.tvk a.tvk"), (ToolRun{0, "", ""}));
   const std::string header = "year,player,name,troops,buildings,mines,total,k1,k2,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,k13,k14,"
                              "k15,k16,k17,k18,k19\n";
   const std::string csv = header +
@@ -28,12 +26,9 @@ TEST_F(Tool, StatsCountEveryPlayersUnitsYearByYearInCsvAndJson) {
             "\"Орки, \\\"злые\\\"\", \"kinds\": [0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0], \"troops\": 2, "
             "\"buildings\": 1, \"mines\": 1, \"total\": 4}]}]}\n");
   // Without an output file the CSV goes to standard output.
-  run = RunTool("stats a.tvk b.tvk");
-  EXPECT_EQ(run.out, csv);
+  EXPECT_EQ(RunTool("stats a.tvk b.tvk"), (ToolRun{0, csv, ""}));
 
   dir.Write("bad.tvk", "legend\r\nyear\r\n");
-  run = RunTool("stats --csv kept.csv a.tvk bad.tvk");
-  EXPECT_EQ(std::tuple(run.status, run.err, std::filesystem::exists(dir / "kept.csv")),
-            std::tuple(1, std::string("Invalid numeric input\n"), false));
-  for (const char* wrong : {"stats", "stats --bogus a.tvk", "stats --csv"}) EXPECT_EQ(RunTool(wrong).status, 2) << wrong;
+  EXPECT_EQ(RunTool("stats --csv kept.csv a.tvk bad.tvk"), (ToolRun{1, "", "Invalid numeric input\n"}));
+  EXPECT_FALSE(std::filesystem::exists(dir / "kept.csv"));
 }

@@ -20,40 +20,31 @@ std::string Grid(std::map<std::pair<int, int>, int> cells) {
 
 }  // namespace
 
-TEST_F(Tool, UsageErrorsExitWithTwo) {
-  ToolRun run = RunTool("--help");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("rewrite IN OUT"), std::string::npos) << run.out;
-
-  // A check with one unknown file type checks none of them.
-  dir.Write("ok.pal", "1 2 3\r\n");
-  for (const char* wrong :
-       {"", "draw x.tvk", "turn a.tvk b.tvk", "check ok.pal notes.txt", "render --bogus x.tvk"}) {
-    run = RunTool(wrong);
-    EXPECT_EQ(run.status, 2) << wrong;
-    EXPECT_EQ(run.out, "") << wrong;
-  }
-}
-
-TEST_F(Tool, EveryUsageErrorShowsTheCommandAsHelpListsIt) {
-  const std::string help = RunTool("--help").out;
+TEST_F(Tool, UsageErrorsExitWithTwoAndShowTheCommandAsHelpListsIt) {
+  const ToolRun help = RunTool("--help");
+  EXPECT_EQ(help.status, 0);
   // A command's line in the help: "  NAME ARGUMENTS", then two blanks or more and its summary.
   auto listed = [&](const std::string& name) {
-    const size_t line = help.find("\n  " + name + " ");
+    const size_t line = help.out.find("\n  " + name + " ");
     if (line == std::string::npos) return "(" + name + " not listed)";
     const size_t from = line + 3;
-    return help.substr(from, help.find("  ", from) - from);
+    return help.out.substr(from, help.out.find("  ", from) - from);
   };
   EXPECT_EQ(listed("render"), "render [--dir DIR] [--palette P.pal] [-o OUT] [--format bmp|png] TURN.tvk...");
+  // No command or an unknown one shows the whole help; a check with one unknown file type checks none.
+  dir.Write("ok.pal", "1 2 3\r\n");
+  EXPECT_EQ(RunTool(""), (ToolRun{2, "", help.out}));
+  EXPECT_EQ(RunTool("draw x.tvk"), (ToolRun{2, "", "tirmagor-tool: unknown command \"draw\"\n\n" + help.out}));
+  EXPECT_EQ(RunTool("check ok.pal notes.txt"),
+            (ToolRun{2, "", "tirmagor-tool check: notes.txt: unknown file type (expected .tvk, .dat or .pal)\n"}));
   // Too few or too many arguments, and arguments that only the command itself finds wrong.
   for (const auto& [name, arguments] : std::initializer_list<std::pair<std::string, std::string>>{
            {"land", ""}, {"turn", "a.tvk b.tvk"}, {"palette", ""}, {"rewrite", "in.tvk"}, {"check", ""},
-           {"render", ""}, {"render", "--format gif x.tvk"}, {"diff", "a.tvk"}, {"diff", "a.tvk b.tvk --bogus"},
-           {"stats", ""}, {"stats", "--csv"}, {"publish", ""}, {"publish", "x.tvk"}}) {
-    const ToolRun run = RunTool(name + " " + arguments);
-    EXPECT_EQ(run.status, 2) << name << " " << arguments;
-    EXPECT_EQ(run.err, "Usage: tirmagor-tool " + listed(name) + "\n") << name << " " << arguments;
-  }
+           {"render", ""}, {"render", "--format gif x.tvk"}, {"render", "--bogus x.tvk"}, {"diff", "a.tvk"},
+           {"diff", "a.tvk b.tvk --bogus"}, {"stats", ""}, {"stats", "--csv"}, {"stats", "--bogus a.tvk"},
+           {"publish", ""}, {"publish", "x.tvk"}, {"publish", "-o x"}})
+    EXPECT_EQ(RunTool(name + " " + arguments), (ToolRun{2, "", "Usage: tirmagor-tool " + listed(name) + "\n"}))
+        << name << " " << arguments;
 }
 
 TEST_F(Tool, ReadCommandsPrintJsonWithNamesInUtf8AndWhatAFailedReadLeft) {
@@ -64,34 +55,30 @@ TEST_F(Tool, ReadCommandsPrintJsonWithNamesInUtf8AndWhatAFailedReadLeft) {
   // Land B has neither name nor income and is left out; C's name was read before its income failed.
   dir.Write("orv.dat", Lines({"", "", "2", "", Cp("АБ"), " x", "1:3 1,", "", "", "4:110 76", "",
                               Cp("А"), Cp("Арния"), "12", "B", "", "0", "C", "Cee", "oops"}));
-  ToolRun run = RunTool("turn turn.tvk");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
-            "{\"year\": -3, \"playerCount\": 2, \"players\": [{\"name\": "
-            "\"a\\\"b, c: d\\u0001\\ne\\\\\", \"num1\": 0, \"num2\": 0, \"units\": []}, {\"name\": "
-            "\"Ёж\", \"num1\": 5, \"num2\": 12, \"units\": [[40, 33, 11], [12, 7, 8], [13, 7, 8]]}"
-            "]}\n");
-
-  run = RunTool("land orv.dat");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Invalid numeric input\n");
-  EXPECT_EQ(run.out, "{\"landCount\": 0, \"land\": " +
-                         Grid({{{1, 1}, 0xC0}, {{2, 1}, 0xC1}, {{1, 2}, ' '}, {{2, 2}, 'x'}}) +
+  EXPECT_EQ(RunTool("turn turn.tvk"),
+            (ToolRun{0,
+                     "{\"year\": -3, \"playerCount\": 2, \"players\": [{\"name\": "
+                     "\"a\\\"b, c: d\\u0001\\ne\\\\\", \"num1\": 0, \"num2\": 0, \"units\": []}, {\"name\": "
+                     "\"Ёж\", \"num1\": 5, \"num2\": 12, \"units\": [[40, 33, 11], [12, 7, 8], [13, 7, 8]]}]}\n",
+                     ""}));
+  EXPECT_EQ(RunTool("land orv.dat"),
+            (ToolRun{1,
+                     "{\"landCount\": 0, \"land\": " + Grid({{{1, 1}, 0xC0}, {{2, 1}, 0xC1}, {{1, 2}, ' '}, {{2, 2}, 'x'}}) +
                          ", \"mine\": " + Grid({{{3, 1}, 1}, {{110, 76}, 4}}) +
                          ", \"lands\": [{\"index\": 67, \"name\": \"Cee\", \"income\": 0}, "
-                         "{\"index\": 192, \"name\": \"Арния\", \"income\": 12}], "
-                         "\"error\": \"Invalid numeric input\"}\n");
+                         "{\"index\": 192, \"name\": \"Арния\", \"income\": 12}], \"error\": \"Invalid numeric input\"}\n",
+                     "Invalid numeric input\n"}));
 
   // The palette shows all 27 colours, those the file did not set at their defaults.
   dir.Write("bad.pal", Lines({"10 20 30", "1 2 x"}));
-  run = RunTool("palette bad.pal");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out,
-            "{\"palette\": [[10, 20, 30], [128, 0, 255], [255, 128, 64], [128, 128, 128], [255, 0, 0], [0, 192, 255], "
-            "[0, 255, 0], [13, 104, 10], [255, 255, 0], [0, 0, 0], [0, 0, 255], [0, 0, 128], [0, 128, 128], [0, 255, 128], "
-            "[0, 255, 255], [128, 0, 0], [128, 0, 128], [128, 128, 0], [128, 128, 255], [128, 255, 0], [128, 255, 128], "
-            "[128, 255, 255], [255, 0, 128], [255, 128, 128], [255, 128, 255], [255, 255, 128], [255, 255, 255]], "
-            "\"error\": \"Invalid numeric input\"}\n");
+  EXPECT_EQ(RunTool("palette bad.pal"),
+            (ToolRun{1,
+                     "{\"palette\": [[10, 20, 30], [128, 0, 255], [255, 128, 64], [128, 128, 128], [255, 0, 0], [0, 192, 255], "
+                     "[0, 255, 0], [13, 104, 10], [255, 255, 0], [0, 0, 0], [0, 0, 255], [0, 0, 128], [0, 128, 128], "
+                     "[0, 255, 128], [0, 255, 255], [128, 0, 0], [128, 0, 128], [128, 128, 0], [128, 128, 255], [128, 255, 0], "
+                     "[128, 255, 128], [128, 255, 255], [255, 0, 128], [255, 128, 128], [255, 128, 255], [255, 255, 128], "
+                     "[255, 255, 255]], \"error\": \"Invalid numeric input\"}\n",
+                     "Invalid numeric input\n"}));
 }
 
 TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
@@ -102,9 +89,7 @@ TEST_F(Tool, RewriteSavesAsTheEditorDoes) {
             Lines({world::TurnLegendLine(), "1203", "Player", "Ann", "44 2", "M 5 6,",
                    Cp("г 1 2,3 4,"), "END"}));
 
-  const ToolRun run = RunTool("rewrite missing.tvk never.tvk");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "File not found\n");
+  EXPECT_EQ(RunTool("rewrite missing.tvk never.tvk"), (ToolRun{1, "", "File not found\n"}));
   EXPECT_FALSE(std::filesystem::exists(dir / "never.tvk"));
 }
 
@@ -114,22 +99,22 @@ TEST_F(Tool, CheckPassesCleanFilesAndReportsEachProblemAtItsLine) {
   dir.Write("good.pal", Lines({"1 2 3", "", "4 5 6"}));
   dir.Write("good.dat",
             Lines({"", "", "1", "", "AB", "1:1 1,", "", "", "", "", "A", "Alpha", "3"}));
-  EXPECT_EQ(RunTool("check clean.TVK good.pal good.dat").status, 0);
+  EXPECT_EQ(RunTool("check clean.TVK good.pal good.dat"), (ToolRun{0, "clean.TVK: ok\ngood.pal: ok\ngood.dat: ok\n", ""}));
 
   dir.Write("broken.tvk", Lines({world::TurnLegendLine(), Cp("17г"), "Player", "A", "0 0",
                                  Cp("д 0 3,"), "END"}));
   dir.Write("orv.dat", Lines({"", "", "1", "", std::string(111, 'A'), "", "", "", ""}));
   dir.Write("b.pal", Lines({"1 2 3", "", "4 5 -6"}));
-  const ToolRun run = RunTool("check broken.tvk orv.dat b.pal missing.pal clean.TVK good.pal");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out,
-            "broken.tvk:2: invalid number \"17г\"\n"
-            "broken.tvk:6: coordinates outside the map (0, 3)\n"
-            "broken.tvk: 2 problems\n"
-            "orv.dat:5: grid row longer than 110 characters\n"
-            "orv.dat: 1 problem\n"
-            "b.pal:3: colour component outside 0..255\n"
-            "b.pal: 1 problem\n"
-            "missing.pal: File not found\n"
-            "clean.TVK: ok\ngood.pal: ok\n");
+  EXPECT_EQ(RunTool("check broken.tvk orv.dat b.pal missing.pal clean.TVK good.pal"),
+            (ToolRun{1,
+                     "broken.tvk:2: invalid number \"17г\"\n"
+                     "broken.tvk:6: coordinates outside the map (0, 3)\n"
+                     "broken.tvk: 2 problems\n"
+                     "orv.dat:5: grid row longer than 110 characters\n"
+                     "orv.dat: 1 problem\n"
+                     "b.pal:3: colour component outside 0..255\n"
+                     "b.pal: 1 problem\n"
+                     "missing.pal: File not found\n"
+                     "clean.TVK: ok\ngood.pal: ok\n",
+                     ""}));
 }
