@@ -106,7 +106,6 @@ TEST_F(EditMenuTest, TooltipsNameTheUnitsOnACellAndWhoOwnsAColour) {
             "<p style='white-space:pre'>Игрок 1: &lt;i&gt;Эльфы&lt;/i&gt; — гном</p>");
   EXPECT_EQ(ToolTipAt(CellMiddle(5, 6)), "") << "a cell without units";
   EXPECT_TRUE(ToolTipAt({661 + 5, 10}).contains("Игрок 1: &lt;i&gt;Эльфы&lt;/i&gt;"));
-  EXPECT_TRUE(ToolTipAt({281 + 15 * 20 + 5, 10}).contains("медь (C)"));
 }
 
 }  // namespace
