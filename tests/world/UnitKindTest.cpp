@@ -11,8 +11,8 @@
 
 using world::KindGroup;
 
-// A troop is kinds 1..10 wherever it is asked, kind 0 (a unit line without a letter) none; a
-// letter's case matters and the mines' letters are Latin.
+// A troop is kinds 1..10 wherever it is asked, kind 0 (a unit line without a letter) none. The
+// letters themselves, their case and the mines' Latin ones, are checked by the turn file's tests.
 TEST(UnitKinds, GroupsEndWhereTheLegendSaysAndLettersLeadBackToTheirKind) {
   const std::pair<int, KindGroup> edges[] = {{0, KindGroup::None},     {1, KindGroup::Troop},
                                              {10, KindGroup::Troop},   {11, KindGroup::Building},
@@ -21,10 +21,6 @@ TEST(UnitKinds, GroupsEndWhereTheLegendSaysAndLettersLeadBackToTheirKind) {
   for (const auto& [kind, group] : edges) EXPECT_EQ(world::GroupOf(kind), group) << kind;
   EXPECT_FALSE(world::IsTroop(0));
   for (int kind = 1; kind <= world::KindCount; ++kind) EXPECT_EQ(world::KindOfLetter(world::InfoOfKind(kind).letter), kind);
-  EXPECT_EQ(world::KindOfLetter(0xC7), world::Castle);
-  EXPECT_EQ(world::KindOfLetter(0xE7), world::Zombie);
-  EXPECT_EQ(world::KindOfLetter('C'), world::Copper);
-  EXPECT_EQ(world::KindOfLetter(0xD1), 0) << "a Cyrillic С is no kind letter";
   EXPECT_EQ(world::KindLegendWord(20), "вид 20") << "a kind no legend names shows its number";
 }
 
