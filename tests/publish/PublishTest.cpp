@@ -55,17 +55,6 @@ class Publish : public Tool {
   }
 };
 
-// The map-sized land grid of the fixture's orv.dat: "A" in the first four cells of row 1, "B" of row 2.
-Json LandGrid() {
-  Json grid;
-  for (int y = 1; y <= world::MapHeight; ++y) {
-    Json row;
-    for (int x = 1; x <= world::MapWidth; ++x) row.push_back(y <= 2 && x <= 4 ? 'A' + y - 1 : 0);
-    grid.push_back(row);
-  }
-  return grid;
-}
-
 TEST_F(Publish, SiteHasThePageTheRenderedPicturesAndTheDataOfEveryYear) {
   ASSERT_EQ(PublishYears("site", "Год4.tvk Год3.tvk", "--title 'Игра <1> & \"всё\"'"), (ToolRun{0, "site/index.html\n", ""}));
   const std::string page = ReadBytes(dir / "site/index.html");
@@ -105,8 +94,9 @@ TEST_F(Publish, SiteHasThePageTheRenderedPicturesAndTheDataOfEveryYear) {
       {"player": 22, "color": "#80ffff"}, {"player": 23, "color": "#ff0080"}, {"player": 24, "color": "#ff8080"},
       {"player": 25, "color": "#ff80ff"}, {"player": 26, "color": "#ffff80"}, {"player": 27, "color": "#ffffff"}],
     "years": []})json");
-  epoch["land"] = LandGrid();
-  // Each year's counts are those the stats command gives, whose own test checks the numbers.
+  // The land grid and each year's counts are those the land and stats commands give, whose own
+  // tests check them.
+  epoch["land"] = Json::parse(RunTool("land world/orv.dat").out)["land"];
   ASSERT_EQ(RunTool("stats --json stats.json Год3.tvk Год4.tvk").status, 0);
   const Json stats = Json::parse(ReadBytes(dir / "stats.json"));
   for (const Json& year : stats["years"]) {
