@@ -72,28 +72,18 @@ TEST_F(Publish, SiteHasThePageTheRenderedPicturesAndTheDataOfEveryYear) {
   // order the turns came in; player 2 of year 4 was renamed and its name needs escaping.
   Json epoch = Json::parse(R"json({"format": 1, "title": "Игра <1> & \"всё\"",
     "map": {"width": 300, "height": 200, "cellSize": 20, "cellLeft": 20, "cellTop": -2, "columns": 110, "rows": 76},
-    "kinds": [{"code": 1, "word": "гном", "group": "troop"}, {"code": 2, "word": "варвар", "group": "troop"},
-      {"code": 3, "word": "эльф", "group": "troop"}, {"code": 4, "word": "орк", "group": "troop"},
-      {"code": 5, "word": "рыцарь", "group": "troop"}, {"code": 6, "word": "маг", "group": "troop"},
-      {"code": 7, "word": "зомби", "group": "troop"}, {"code": 8, "word": "дракон", "group": "troop"},
-      {"code": 9, "word": "личное войско", "group": "troop"}, {"code": 10, "word": "корабь(флот)", "group": "troop"},
-      {"code": 11, "word": "крепость", "group": "building"}, {"code": 12, "word": "город", "group": "building"},
-      {"code": 13, "word": "замок", "group": "building"}, {"code": 14, "word": "поместье", "group": "building"},
-      {"code": 15, "word": "башня", "group": "building"}, {"code": 16, "word": "медь", "group": "mine"},
-      {"code": 17, "word": "серебро", "group": "mine"}, {"code": 18, "word": "золото", "group": "mine"},
-      {"code": 19, "word": "мифрил", "group": "mine"}],
-    "mineNames": ["Серебряный", "Золотой", "Мифриловый", "Драконий"], "land": "the grid",
+    "kinds": [], "mineNames": ["Серебряный", "Золотой", "Мифриловый", "Драконий"], "land": "the land command's",
     "mines": [[3, 2, 2]], "lands": {"65": {"name": "Аркадия", "income": 15}, "66": {"name": "Борея <юг>", "income": -4}},
-    "players": [{"player": 1, "color": "#000000"}, {"player": 2, "color": "#c81e11"}, {"player": 3, "color": "#ff8040"},
-      {"player": 4, "color": "#808080"}, {"player": 5, "color": "#ff0000"}, {"player": 6, "color": "#00c0ff"},
-      {"player": 7, "color": "#00ff00"}, {"player": 8, "color": "#0d680a"}, {"player": 9, "color": "#ffff00"},
-      {"player": 10, "color": "#000000"}, {"player": 11, "color": "#0000ff"}, {"player": 12, "color": "#000080"},
-      {"player": 13, "color": "#008080"}, {"player": 14, "color": "#00ff80"}, {"player": 15, "color": "#00ffff"},
-      {"player": 16, "color": "#800000"}, {"player": 17, "color": "#800080"}, {"player": 18, "color": "#808000"},
-      {"player": 19, "color": "#8080ff"}, {"player": 20, "color": "#80ff00"}, {"player": 21, "color": "#80ff80"},
-      {"player": 22, "color": "#80ffff"}, {"player": 23, "color": "#ff0080"}, {"player": 24, "color": "#ff8080"},
-      {"player": 25, "color": "#ff80ff"}, {"player": 26, "color": "#ffff80"}, {"player": 27, "color": "#ffffff"}],
-    "years": []})json");
+    "players": [], "years": []})json");
+  const char* words[] = {"гном", "варвар", "эльф", "орк", "рыцарь", "маг", "зомби", "дракон", "личное войско",
+                         "корабь(флот)", "крепость", "город", "замок", "поместье", "башня", "медь", "серебро", "золото", "мифрил"};
+  for (int k = 1; k <= 19; ++k)
+    epoch["kinds"].push_back({{"code", k}, {"word", words[k - 1]}, {"group", k <= 10 ? "troop" : k <= 15 ? "building" : "mine"}});
+  // Players 1 and 2 from the palette file, the rest at their defaults.
+  const char* colours[] = {"#000000", "#c81e11", "#ff8040", "#808080", "#ff0000", "#00c0ff", "#00ff00", "#0d680a", "#ffff00",
+                           "#000000", "#0000ff", "#000080", "#008080", "#00ff80", "#00ffff", "#800000", "#800080", "#808000",
+                           "#8080ff", "#80ff00", "#80ff80", "#80ffff", "#ff0080", "#ff8080", "#ff80ff", "#ffff80", "#ffffff"};
+  for (int p = 1; p <= 27; ++p) epoch["players"].push_back({{"player", p}, {"color", colours[p - 1]}});
   // The land grid and each year's counts are those the land and stats commands give, whose own
   // tests check them.
   epoch["land"] = Json::parse(RunTool("land world/orv.dat").out)["land"];
