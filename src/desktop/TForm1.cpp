@@ -139,6 +139,8 @@ void TForm1::RunHandler(const std::function<void()>& handler) {
 void TForm1::UpdateRecoveryCopy() {
   if (!recovery_ || !editor_) return;
   recoveryTimer_->stop();
+  // A turn newly loaded offers its world's copies as they were before any edit of its own.
+  if (editor_->TurnFile != offeredTurn_) ShowRecoveryCopies(true);
   bool changed = false;
   try {
     changed = recovery_->Update(*editor_, std::time(nullptr));
@@ -148,9 +150,11 @@ void TForm1::UpdateRecoveryCopy() {
       ShowError("Несохранённые правки не сохраняются в " + recovery_->Store().Folder().string() + ": " + error.what());
     }
   }
-  // A turn newly loaded offers its world's copies; otherwise the list only follows the store.
-  const bool newTurn = editor_->TurnFile != offeredTurn_;
-  if (newTurn || changed) ShowRecoveryCopies(newTurn);
+  if (changed) ShowRecoveryCopies(false);
+}
+
+void TForm1::TurnAboutToBeReplaced() {
+  if (recoveryTimer_ && recoveryTimer_->isActive()) UpdateRecoveryCopy();
 }
 
 void TForm1::ShowRecoveryCopies(bool offer) {

@@ -69,6 +69,7 @@ class TForm1 : public QMainWindow, public editor::Ui {
   void ToggleReferenceWindow() override;
   void CloseMainWindow() override;
   void WindowSurfaceChanged() override;
+  void TurnAboutToBeReplaced() override;
 
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;

@@ -186,12 +186,18 @@ void Editor::N8Click() {
 }
 
 void Editor::OpenTurn(const fs::path& path) {
+  ui_.TurnAboutToBeReplaced();
+  ShowTurnFrom(path);
+}
+
+void Editor::ShowTurnFrom(const fs::path& path) {
   ReadTurn(path);
   ui_.SetPlayersField(std::to_string(PlayerCount));
   FormPaint();
 }
 
 void Editor::OpenTurn(const world::TMap& turn, uint8_t playerCount) {
+  ui_.TurnAboutToBeReplaced();
   // As the reader does: players past the turn's last keep what they held.
   World.Year = turn.Year;
   PlayerCount = std::min<uint8_t>(playerCount, world::MaxPlayers);
@@ -289,9 +295,13 @@ void Editor::N12Click() { ui_.ToggleReferenceWindow(); }
 void Editor::FormDblClick() { ui_.ToggleReferenceWindow(); }
 
 void Editor::SpinEdit1Change() {
-  World.Year = ui_.YearFieldValue();
-  fs::path path = YearFilePath(World.Year);
-  if (FileExists(path)) OpenTurn(path);
+  const int32_t year = ui_.YearFieldValue();
+  const fs::path path = YearFilePath(year);
+  const bool turnFollows = FileExists(path);
+  // The turn shown is handed over with its own year, before the field's year is given to it.
+  if (turnFollows) ui_.TurnAboutToBeReplaced();
+  World.Year = year;
+  if (turnFollows) ShowTurnFrom(path);
 }
 
 void Editor::FormKeyUp() {

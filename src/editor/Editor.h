@@ -146,6 +146,8 @@ class Editor {
  private:
   void DrawCurrentUnit(uint8_t x, uint8_t y);
   void ReadTurn(const std::filesystem::path& path);
+  // Reads a turn file and shows it: OpenTurn, once the front end has been told.
+  void ShowTurnFrom(const std::filesystem::path& path);
   // After a turn was taken into World: the history starts afresh, the players are shown.
   void TurnTaken();
   bool InMapZone(int X, int Y) const;

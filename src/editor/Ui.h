@@ -36,6 +36,9 @@ class Ui {
   virtual void CloseMainWindow() = 0;
   // The window surface changed and should be shown.
   virtual void WindowSurfaceChanged() = 0;
+  // Another turn is about to replace the one shown: a front end that keeps copies of unsaved
+  // edits takes the current turn's now, however recent its last edit.
+  virtual void TurnAboutToBeReplaced() {}
 };
 
 }  // namespace editor

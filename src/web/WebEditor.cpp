@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,6 +80,11 @@ class WebUi : public editor::Ui {
   void ToggleReferenceWindow() override { ++referenceToggles; }
   void CloseMainWindow() override { closeRequested = true; }
   void WindowSurfaceChanged() override { surfaceChanged = true; }
+  // The page's recovery step runs on a timer; a turn replaced before it would take its edit along.
+  std::function<void()> beforeTurnReplaced;
+  void TurnAboutToBeReplaced() override {
+    if (beforeTurnReplaced) beforeTurnReplaced();
+  }
 };
 
 WebUi ui;
@@ -86,6 +93,7 @@ std::vector<uint32_t> rgba;  // the last picture handed to the page, as RGBA byt
 std::string text;            // the last text handed to the page
 render::Surface reference;   // the reference window's picture
 std::optional<editor::RecoveryKeeper> recovery;  // copies of unsaved edits, in a folder the page keeps
+bool recoveryChanged = false;                    // the folder changed since the page last asked
 
 editor::Editor& Ed() {
   if (!theEditor) {
@@ -256,8 +264,13 @@ EMSCRIPTEN_KEEPALIVE void te_turn_not_written(const char* path) {
 // The turn's file put in place again as the world's folder has it (after a save): its size and
 // time as they are now.
 EMSCRIPTEN_KEEPALIVE void te_turn_file_restaged() { Ed().TurnFileStamp = editor::StampOf(Ed().TurnFile); }
-// The turn file the turn was last read from or saved to; empty before any.
-EMSCRIPTEN_KEEPALIVE const char* te_turn_file() { return Text(Ed().TurnFile.string()); }
+// The turn file the turn was last read from or saved to, in one spelling whether it was named
+// from the working folder or in full; empty before any.
+EMSCRIPTEN_KEEPALIVE const char* te_turn_file() {
+  std::error_code ec;
+  const fs::path file = Ed().TurnFile.empty() ? fs::path() : fs::absolute(Ed().TurnFile, ec);
+  return Text(ec ? Ed().TurnFile.string() : file.lexically_normal().string());
+}
 // The world's year (after the save commands took it from the field).
 EMSCRIPTEN_KEEPALIVE int te_world_year() { return Ed().World.Year; }
 
@@ -295,13 +308,20 @@ EMSCRIPTEN_KEEPALIVE int te_take_close_request() { return std::exchange(ui.close
 // folders are not in this file system.
 EMSCRIPTEN_KEEPALIVE void te_recovery_open(const char* folder, double now) {
   recovery.emplace(editor::RecoveryStore(folder));
+  ui.beforeTurnReplaced = [] {
+    try {
+      recoveryChanged |= recovery->Update(Ed(), int64_t(std::time(nullptr)));
+    } catch (const std::exception& error) {
+      ui.errors.push_back(error.what());
+    }
+  };
   Run([&] { recovery->Store().Housekeep(int64_t(now), editor::RecoveryStore::Worlds::MayBeElsewhere); });
 }
 // Writes or removes the current turn's copy; 1 when the folder changed.
 EMSCRIPTEN_KEEPALIVE int te_recovery_update(double now) {
   if (!recovery) return 0;
-  bool changed = false;
-  Run([&] { changed = recovery->Update(Ed(), int64_t(now)); });
+  bool changed = std::exchange(recoveryChanged, false);
+  Run([&] { changed |= recovery->Update(Ed(), int64_t(now)); });
   return changed ? 1 : 0;
 }
 // The copies of the current turn's world, newest first, then the damaged ones, a line each:

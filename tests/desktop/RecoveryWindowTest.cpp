@@ -48,17 +48,22 @@ TEST_F(RecoveryTest, AnEditIsCopiedWithinASecondOfferedWhenItsYearComesBackAndGo
   ASSERT_TRUE(QTest::qWaitFor([&] { return Store().List().size() == 1; }, 1000)) << "copied within a second";
   EXPECT_EQ(ReadBytes(Store().CopyPath(Store().List()[0].id)), edited);
   EXPECT_EQ(Store().Folder(), dir() / "state" / "tirmagor-editor" / "recovery");
+  EXPECT_FALSE(Copies().isVisible()) << "the copy of the turn being edited is not offered";
 
-  // Another year typed: the copy stays, and its world's copies are offered.
+  // Another edit, and another year typed at once: the copy takes the edit before year 4 comes,
+  // stays, and its world's copies are offered.
+  AddUnit(7, 7);
+  const std::string editedTwice = editor().TurnText();
   TypeYear(4);
-  QTest::qWait(600);
   ASSERT_EQ(Store().List().size(), 1u);
+  EXPECT_EQ(ReadBytes(Store().CopyPath(Store().List()[0].id)), editedTwice);
+  QTest::qWait(600);
   Copies().hide();
   TypeYear(3);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Copies().isVisible(); }, 1000)) << "offered when year 3 comes back";
   ASSERT_EQ(Copies().RowCount(), 1);
   EXPECT_EQ(Copies().RowTexts(0)[0], "3");
-  EXPECT_EQ(Copies().RowTexts(0)[2], "1 новый");
+  EXPECT_EQ(Copies().RowTexts(0)[2], "2 новых");
   EXPECT_TRUE(Control<QAction>("RecoveryCopies")->isEnabled());
   EXPECT_FALSE(editor().HasUnsavedEdits()) << "year 3 as its file has it, until restored";
 

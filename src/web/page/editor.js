@@ -1062,12 +1062,14 @@
 
   async function recoveryStep(opening) {
     if (!world) return;
-    const changed = api.recoveryUpdate(Date.now() / 1000);
-    if (changed) await storeRecovery();
+    // A turn newly loaded offers its world's copies as they were before any edit of its own.
     const turn = api.turnFile();
-    const newTurn = opening || turn !== offeredTurn;
+    if (opening || turn !== offeredTurn) await showRecoveryCopies(true);
     offeredTurn = turn;
-    if (newTurn || changed) await showRecoveryCopies(newTurn);
+    if (api.recoveryUpdate(Date.now() / 1000)) {
+      await storeRecovery();
+      await showRecoveryCopies(false);
+    }
   }
 
   // The turn file a copy belongs to, as the world's folder has it now.
