@@ -3,12 +3,11 @@
 // Opens SITE_DIR/index.html headless at 1600 × 1000 on the last year, highlights the player with
 // the most units, zooms in on one of them and rests the mouse on it.
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 
 // The browser as the browser tests launch it, with their driver.
-import { launchBrowser } from '../tests/web/support.mjs';
+import { withBrowser } from '../tests/web/support.mjs';
 
 const [siteArg, outArg] = process.argv.slice(2);
 if (!siteArg || !outArg) {
@@ -22,11 +21,7 @@ if (!fs.existsSync(path.join(site, 'index.html'))) {
   process.exit(1);
 }
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-shot-'));
-let browser;
-try {
-  browser = await launchBrowser(profile);
-
+await withBrowser(async (browser) => {
   const page = await browser.newPage();
   await page.setViewport({ width: 1600, height: 1000 });
   const problems = [];
@@ -69,7 +64,4 @@ try {
   await page.screenshot({ path: out });
   if (problems.length) console.error(`the page reported: ${problems.join('; ')}`);
   console.log(`wrote ${out}`);
-} finally {
-  if (browser) await browser.close();
-  fs.rmSync(profile, { recursive: true, force: true });
-}
+});

@@ -3,12 +3,11 @@
 // Opens PAGE_DIR/index.html?demo from file:// headless at 1440 × 860, steps to year 7,
 // opens the overview and rests the mouse on a unit, so that its tooltip shows.
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 
 // The browser as the browser tests launch it, with their driver.
-import { launchBrowser } from '../tests/web/support.mjs';
+import { withBrowser } from '../tests/web/support.mjs';
 
 const [pageArg, outArg] = process.argv.slice(2);
 if (!pageArg || !outArg) {
@@ -21,11 +20,7 @@ if (!fs.existsSync(index)) {
   process.exit(1);
 }
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-shot-'));
-let browser;
-try {
-  browser = await launchBrowser(profile);
-
+await withBrowser(async (browser) => {
   const page = await browser.newPage();
   await page.setViewport({ width: 1440, height: 860 });
   await page.goto(pathToFileURL(index).href + '?demo');
@@ -43,7 +38,4 @@ try {
   await new Promise((resolve) => setTimeout(resolve, 1200));
   await page.evaluate(() => window.tirmagor.idle());
   await page.screenshot({ path: path.resolve(outArg) });
-} finally {
-  if (browser) await browser.close();
-  fs.rmSync(profile, { recursive: true, force: true });
-}
+});

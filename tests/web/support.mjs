@@ -3,6 +3,7 @@
 // on 127.0.0.1.
 import fs from 'node:fs';
 import http from 'node:http';
+import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
@@ -18,6 +19,19 @@ export function launchBrowser(profileDir) {
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
       `--user-data-dir=${profileDir}`],
   });
+}
+
+// Runs `use` with a browser on a profile of its own, then closes it and removes the profile.
+export async function withBrowser(use) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tirmagor-shot-'));
+  let browser;
+  try {
+    browser = await launchBrowser(profile);
+    return await use(browser);
+  } finally {
+    if (browser) await browser.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
 }
 
 // Serves folders on 127.0.0.1 at a free port: `roots` names a folder for each first segment of
