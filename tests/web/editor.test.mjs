@@ -96,6 +96,13 @@ async function openPage(url, { withoutFolderPicker = false } = {}) {
   return page;
 }
 
+// The demo world served by ?world=, ready.
+async function openWorldPage() {
+  const page = await openPage(`${origin}/editor/index.html?world=/world/`);
+  await worldReady(page);
+  return page;
+}
+
 const worldReady = (page) => page.waitForFunction(() => window.tirmagor && window.tirmagor.ready, { timeout: 30000 });
 
 // Everything asked of the page's core so far has been done and shown.
@@ -103,25 +110,19 @@ const settled = (page) => page.evaluate(() => window.tirmagor.idle());
 
 // The fingerprint of the canvas, as the native one of the window surface: FNV-1a over every
 // pixel's red, green, blue and a zero byte, row by row.
-async function canvasFingerprint(page, selector = '#Form1', dataUrl = null) {
-  return page.evaluate(async (selector, dataUrl) => {
-    let pixels, width, height;
+// The window's canvas, or the picture at `dataUrl` drawn on a canvas of its own.
+async function canvasFingerprint(page, dataUrl = null) {
+  return page.evaluate(async (dataUrl) => {
+    let canvas = document.querySelector('#Form1');
     if (dataUrl) {
       const picture = new Image();
       picture.src = dataUrl;
       await picture.decode();
-      const canvas = document.createElement('canvas');
-      canvas.width = width = picture.naturalWidth;
-      canvas.height = height = picture.naturalHeight;
-      const context = canvas.getContext('2d');
-      context.drawImage(picture, 0, 0);
-      pixels = context.getImageData(0, 0, width, height).data;
-    } else {
-      const canvas = document.querySelector(selector);
-      width = canvas.width;
-      height = canvas.height;
-      pixels = canvas.getContext('2d').getImageData(0, 0, width, height).data;
+      canvas = Object.assign(document.createElement('canvas'), { width: picture.naturalWidth, height: picture.naturalHeight });
+      canvas.getContext('2d').drawImage(picture, 0, 0);
     }
+    const { width, height } = canvas;
+    const pixels = canvas.getContext('2d').getImageData(0, 0, width, height).data;
     // 64-bit FNV-1a in two 32-bit halves: the prime is 2^40 + 0x1b3.
     let hi = 0xcbf29ce4, lo = 0x84222325;
     for (let i = 0; i < pixels.length; ++i) {
@@ -132,7 +133,7 @@ async function canvasFingerprint(page, selector = '#Form1', dataUrl = null) {
       lo = (((middle & 0xffff) << 16) | (low & 0xffff)) >>> 0;
     }
     return { fingerprint: '0x' + hi.toString(16).padStart(8, '0') + lo.toString(16).padStart(8, '0'), width, height };
-  }, selector, dataUrl);
+  }, dataUrl);
 }
 
 async function canvasBox(page) {
@@ -162,6 +163,12 @@ async function typeYear(page, year) {
     throw new Error(`typing ${year}: the title is "${title}", the field "${field}" (${error.message})`);
   });
   await settled(page);
+}
+
+async function withControl(page, ...keys) {
+  await page.keyboard.down('Control');
+  for (const key of keys) await page.keyboard.press(key);
+  await page.keyboard.up('Control');
 }
 
 function downloadsInto(page, folder) {
@@ -204,8 +211,7 @@ async function save(page, menuItem, name, type) {
 
 describe('the browser editor', () => {
   test('opens a world by ?world= from a local server and paints the native window, pixel for pixel', async () => {
-    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
-    await worldReady(page);
+    const page = await openWorldPage();
     const started = await canvasFingerprint(page);
     assert.deepEqual([started.width, started.height], [CLIENT.width, CLIENT.height]);
     assert.equal(started.fingerprint, referenceValues('window', DEMO, 'window')[0], 'the window after start-up');
@@ -226,9 +232,7 @@ describe('the browser editor', () => {
     assert.match(panels[2], /^(доход \d+ монет|0)$/);
 
     // The overview shows the whole map: its picture is made from the composed map.
-    await page.keyboard.down('Control');
-    await page.keyboard.press('KeyM');
-    await page.keyboard.up('Control');
+    await withControl(page, 'KeyM');
     await page.waitForSelector('#Overview:not([hidden])');
     assert.equal(await page.$eval('#SpinEdit1', (field) => field.value), '7', 'Ctrl+M steps no year');
     assert.ok(map7.startsWith('0x'));
@@ -237,8 +241,7 @@ describe('the browser editor', () => {
   });
 
   test('moves, adds and deletes units with the mouse, undoes and redoes, and saves the native turn', async () => {
-    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
-    await worldReady(page);
+    const page = await openWorldPage();
     await typeYear(page, 7);
     const units = turnOf(7).players[0].units;
     const [fromX, fromY] = units.find(([x, y]) => x < 50 && y > 2 && y < 36);
@@ -269,11 +272,7 @@ describe('the browser editor', () => {
     await page.click('#Undo');
     await settled(page);
     assert.equal((await canvasFingerprint(page)).fingerprint, native(edits, 'undo'), 'after undo');
-    await page.keyboard.down('Control');
-    await page.keyboard.press('KeyZ');
-    await page.keyboard.press('KeyY');
-    await page.keyboard.press('KeyY');
-    await page.keyboard.up('Control');
+    await withControl(page, 'KeyZ', 'KeyY', 'KeyY');
     await settled(page);
     assert.equal((await canvasFingerprint(page)).fingerprint, native(edits, 'undo', 'undo', 'redo', 'redo'), 'after undo and redo');
     assert.equal(await page.$eval('#SpinEdit1', (field) => field.value), '7', 'the keys of undo and redo step no year');
@@ -292,15 +291,14 @@ describe('the browser editor', () => {
     // "Сохранить как картинку" as PNG: the pixels of the native composed map.
     await save(page, '#N9', 'Год7.png', '.png');
     const png = await waitForFile(path.join(downloads, 'Год7.png'));
-    const shown = await canvasFingerprint(page, null, 'data:image/png;base64,' + png.toString('base64'));
+    const shown = await canvasFingerprint(page, 'data:image/png;base64,' + png.toString('base64'));
     assert.equal(shown.fingerprint, referenceValues('map', DEMO, 'year', 7, edits, 'map')[0], 'the PNG has the map\'s pixels');
     assert.deepEqual(page.problems, []);
     await page.close();
   });
 
   test('steps years by typing, by the year field\'s keys and by a key released on the window', async () => {
-    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
-    await worldReady(page);
+    const page = await openWorldPage();
     await typeYear(page, 12);
     await page.focus('#SpinEdit1');
     await page.keyboard.press('ArrowUp');
@@ -331,8 +329,7 @@ describe('the browser editor', () => {
   });
 
   test('scrolls by the wheel, grows with the window, shows tooltips and the reference sheet as the desktop does', async () => {
-    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
-    await worldReady(page);
+    const page = await openWorldPage();
     await typeYear(page, 7);
     const box = await canvasBox(page);
     const [x, y] = turnOf(7).players[0].units.find(([ux, uy]) => ux < 50 && uy > 2 && uy < 36);
@@ -492,8 +489,7 @@ describe('the browser editor', () => {
   });
 
   test('asks before a tab with unsaved edits reloads, keeps them in the browser\'s storage and offers them back', async () => {
-    const page = await openPage(`${origin}/editor/index.html?world=/world/`);
-    await worldReady(page);
+    const page = await openWorldPage();
     await typeYear(page, 7);
     const [x, y] = turnOf(7).players[0].units.find(([ux, uy]) => ux < 45 && uy > 2 && uy < 30);
     const from = cellPoint(x, y), to = cellPoint(x + 3, y + 1);
@@ -548,9 +544,7 @@ describe('the browser editor', () => {
     await mouse(page, back);
     const again = await stored();
     assert.match(again.find(([name]) => name.endsWith('.record'))[1], /^world \/worlds\/url/m);
-    await page.keyboard.down('Control');
-    await page.keyboard.press('KeyZ');
-    await page.keyboard.up('Control');
+    await withControl(page, 'KeyZ');
     assert.deepEqual(await stored(), []);
     await page.reload();
     assert.deepEqual(questions, ['beforeunload'], 'saved: a reload asks nothing');
