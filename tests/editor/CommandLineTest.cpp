@@ -12,11 +12,11 @@ inline void PrintTo(const WorldLocation& w, std::ostream* out) {
 namespace editor::testing {
 namespace {
 
-class CommandLineTest : public ScratchFolderTest {
+class CommandLineTest : public EditorTest {
  protected:
   // A world elsewhere than the working folder: its files in `world`, some years in `world/years`.
   void SetUp() override {
-    ScratchFolderTest::SetUp();
+    EditorTest::SetUp();
     fs::create_directories("world/years");
     for (const char* file : {"orv.dat", "map.bmp", "osnova.bmp", "rudnici.bmp"}) fs::copy_file(file, fs::path("world") / file);
     WriteBytes("world/Год3.tvk", TurnFile(3, 4));
@@ -66,9 +66,6 @@ TEST_F(CommandLineTest, OptionsAndMistakesOnTheCommandLine) {
 }
 
 TEST_F(CommandLineTest, EditorOpensTheTurnWithItsYearAndLooksForYearsBesideIt) {
-  FakeUi ui;
-  Editor editor{ui};
-  ui.editor = &editor;
   const std::optional<WorldLocation> world = LocateWorld("world/years/Год9.tvk");
   editor.StartupDir = world->folder;
   ui.Run([&] { editor.FormCreate(); });

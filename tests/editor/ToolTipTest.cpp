@@ -5,21 +5,7 @@
 namespace editor::testing {
 namespace {
 
-class ToolTipTest : public EditorMouseTest {
- protected:
-  // Start-up and a turn of three players whose units share a few cells.
-  void StartWithTurn() {
-    Start();
-    WriteBytes("turn.tvk",
-               "legend\r\n4\r\nPlayer\r\nA\r\n0 0\r\n\xCA 5 5,\r\n\xE3 3 3,7 7,\r\n"
-               "Player\r\nB\r\n1 2\r\n\xF0 5 5,\r\n\xE4 8 4,\r\n"
-               "Player\r\nC\r\n0 0\r\nC 3 3,\r\nEND\r\n");
-    ui.Run([&] { editor.OpenTurn(dir() / "turn.tvk"); });
-    ASSERT_EQ(ui.errors, std::vector<std::string>{});
-  }
-};
-
-TEST_F(ToolTipTest, ToolTipsNameTheUnitsOnACellInPickUpOrderAndTheStripsEntries) {
+TEST_F(EditorMouseTest, ToolTipsNameTheUnitsOnACellInPickUpOrderAndTheStripsEntries) {
   StartWithTurn();
   Press(8, 4);
   Release(5, 5);  // player 2's dragon joins the fortress and the knight
@@ -35,8 +21,7 @@ TEST_F(ToolTipTest, ToolTipsNameTheUnitsOnACellInPickUpOrderAndTheStripsEntries)
   EXPECT_EQ(editor.ToolTipAt(281 + 20 * 15 + 5, 10), "медь (C)");
   EXPECT_EQ(editor.ToolTipAt(661 + 5, 10), "Игрок 1: A\nЕдиниц: 3 — войска 2, строения 1, рудники 0");
   EXPECT_EQ(editor.ToolTipAt(661 + 40 + 5, 10), "Игрок 3: C\nЕдиниц: 1 — войска 0, строения 0, рудники 1");
-  ui.upDownPosition = 5;
-  editor.UpDown1Click();
+  ui.SetPlayerCount(5);
   EXPECT_EQ(editor.ToolTipAt(661 + 80 + 5, 10), "Игрок 5") << "beyond the loaded turn";
   EXPECT_EQ(editor.ToolTipAt(661 + 100 + 5, 10), "") << "past the colour strip";
 }

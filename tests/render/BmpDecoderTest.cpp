@@ -13,10 +13,6 @@
 
 #include "BmpFiles.h"
 #include "QtBmpWitness.h"
-#include "ScratchFolder.h"
-#include "TestScene.h"
-#include "render/Surface.h"
-#include "world/FileError.h"
 
 // The files below name only the fields in which they differ from the default picture.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -106,17 +102,12 @@ TEST(BmpDecoder, RefusesWhatIsNoPictureOrLacksPixels) {
   EXPECT_EQ(faultOf([](BmpFile& f) { f.compression = 3; }), BmpFault::NotValid);  // masks for indexes
   EXPECT_EQ(faultOf([](BmpFile& f) { f.coloursUsed = 257; }), BmpFault::NotValid);
   EXPECT_EQ(faultOf([](BmpFile& f) { f.coloursUsed = 3, f.pixels.clear(); }), BmpFault::NotValid);  // a table cut short
-  EXPECT_EQ(faultOf([](BmpFile& f) { f.width = 30001; }), BmpFault::TooLarge);
   EXPECT_EQ(faultOf([](BmpFile& f) { f.pixels.pop_back(); }), BmpFault::MissingPixels);
   EXPECT_EQ(faultOf([](BmpFile& f) { f.dataOffset = f.PixelsAt() + 1; }), BmpFault::MissingPixels);
   EXPECT_EQ(Decode("BA" + good.Bytes().substr(2)).fault, BmpFault::NotValid);
   EXPECT_EQ(Decode(good.Bytes().substr(0, 53)).fault, BmpFault::MissingPixels);  // a usual header, cut
   // A colour table that ends the file leaves no room for pixels, whatever the layout.
   EXPECT_EQ(faultOf([](BmpFile& f) { f.headerSize = 64, f.pixels.clear(); }), BmpFault::NotValid);
-  // A mask of all 32 bits has no scale.
-  BmpFile masked{.width = 1, .height = 1, .bits = 32, .compression = 3, .masks = {{0xFFFFFFFF, 0xFF00, 0xFF}},
-                 .pixels = std::string(4, '\0')};
-  EXPECT_EQ(Decode(masked.Bytes()).fault, BmpFault::NotValid);
 
   // A run that the file ends inside.
   const BmpFile rle8{.width = 4, .height = 1, .bits = 8, .compression = 1, .coloursUsed = 2, .table = {Red, Green}};
@@ -164,29 +155,6 @@ TEST(BmpDecoder, PixelsAnUnusualLayoutLacksAreTakenOnlyWhereTheirColourIsCertain
   // The usual header with the rows where it says vouches for nothing less than every row.
   file.headerSize = 40;
   EXPECT_EQ(Decode(file.Bytes()).fault, BmpFault::MissingPixels);
-}
-
-TEST(BmpDecoder, SurfaceLoadsThroughItAndKeepsItsPixelsOnFailure) {
-  const test_support::ScratchFolder dir;
-  Surface s = testing::Filled(2, 1, Grey);
-  BmpFile file{.width = 1, .height = 1, .bits = 8, .coloursUsed = 1, .table = {Blue}, .pixels = std::string(4, '\0')};
-  std::string bytes = file.Bytes();
-  s.LoadBmp(dir.Write("blue.bmp", bytes));
-  EXPECT_EQ(s, testing::Filled(1, 1, Blue));
-  bytes.resize(bytes.size() - 1);
-  try {
-    s.LoadBmp(dir.Write("cut.bmp", bytes));
-    ADD_FAILURE() << "a cut picture loaded";
-  } catch (const world::FileError& e) {
-    EXPECT_STREQ(e.what(), "Bitmap image is not valid");
-  }
-  try {
-    s.LoadBmp(dir / "none.bmp");
-    ADD_FAILURE() << "a missing picture loaded";
-  } catch (const world::FileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + (dir / "none.bmp").string());
-  }
-  EXPECT_EQ(s, testing::Filled(1, 1, Blue));
 }
 
 // ---- Against the editor's former reading ----
